@@ -1,0 +1,27 @@
+# The two commands of the quick start, `make run` and `make test`, and a few more for developers.
+# Each installs the Debian packages that are missing first, then configures and builds with CMake.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all run test build configure deps bench fuzz clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD_DIR)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure --timeout 1200
+
+clean:
+	@rm -rf $(BUILD_DIR)

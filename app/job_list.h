@@ -1,0 +1,22 @@
+// The main window's job list and the one operation that fills it.
+#pragma once
+
+#include <string>
+
+#include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Widget.H>
+
+#include "job_info.h"
+
+// The job list, set once when it is built and never reset.
+extern Fl_Hold_Browser* jobBrowser;
+
+// Pixel widths of the list's first three columns, ended by 0; the list keeps a pointer to it.
+extern int jobListColumnWidths[4];
+
+// Clears the list and fills it from a new snapshot: one line per job. Fl_Callback, so that it can
+// serve the Reload Jobs menu item directly; both arguments are ignored.
+void ReloadJobList(Fl_Widget* widget, void* data);
+
+// The list line of one job: display name, description and state, TAB-separated, in UTF-8.
+std::string JobListLine(const JobInfo& job);

@@ -1,0 +1,71 @@
+// The thin seam between the program and the system's user-interface calls: finding the main
+// window, message boxes, the save dialog, opening a file or address with the shell, and the window
+// icon. Windows serves it with user32 and shell32 (ui_seam_windows.cpp); other systems with the
+// toolkit's own dialogs and xdg-open (ui_seam_linux.cpp). Tests put their own functions in place to
+// read each box's text, caption and flags and to answer it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Message box flags and answers, with the values of the Win32 API.
+namespace box {
+constexpr unsigned kOk = 0x00000000u;           // MB_OK
+constexpr unsigned kYesNo = 0x00000004u;        // MB_YESNO
+constexpr unsigned kIconError = 0x00000010u;    // MB_ICONERROR
+constexpr unsigned kIconWarning = 0x00000030u;  // MB_ICONWARNING
+constexpr unsigned kIconInformation = 0x00000040u;  // MB_ICONINFORMATION
+constexpr unsigned kButtonsMask = 0x0000000Fu;
+constexpr unsigned kIconMask = 0x000000F0u;
+constexpr int kIdOk = 1;   // IDOK
+constexpr int kIdYes = 6;  // IDYES
+constexpr int kIdNo = 7;   // IDNO
+}  // namespace box
+
+// A top-level window of the system, or null.
+using NativeWindow = void*;
+
+// How the save dialog is set up; the values are the toolkit's file chooser settings.
+struct SaveDialogSetup {
+  int type = 0;  // Fl_Native_File_Chooser::Type
+  std::string title;
+  std::string filter;
+  int options = 0;  // Fl_Native_File_Chooser::Option bits
+};
+
+// What the save dialog answered, as Fl_Native_File_Chooser::show does: -1 failed (errorText
+// says why), 1 cancelled, 0 a file chosen (path, UTF-8).
+struct SaveDialogOutcome {
+  int status = 1;
+  std::string path;
+  std::string errorText;
+};
+
+struct UiSeam {
+  // FindWindowW with no class name and this title (UTF-8).
+  std::function<NativeWindow(const std::string& title)> findWindow;
+  // MessageBoxW: text and caption in UTF-8, flags from `box`; answers kIdOk, kIdYes or kIdNo.
+  std::function<int(NativeWindow owner, const std::string& text, const std::string& caption,
+                    unsigned flags)>
+      messageBox;
+  // MessageBoxA: the same with narrow text, passed to the system unconverted.
+  std::function<int(NativeWindow owner, const std::string& text, const std::string& caption,
+                    unsigned flags)>
+      messageBoxNarrow;
+  // ShellExecuteW(null, "open", target, null, null, SW_SHOWNORMAL); answers its result as a
+  // signed pointer-sized number: above 32 is success, 32 or less the system's error code.
+  std::function<intptr_t(const std::string& target)> shellOpen;
+  // The toolkit's native file chooser, set up and shown.
+  std::function<SaveDialogOutcome(const SaveDialogSetup& setup)> runSaveDialog;
+  // Gives the window the program's icon (resource 102 on Windows, the same artwork elsewhere).
+  std::function<void(NativeWindow window)> setWindowIcon;
+  // The folder that holds the running executable, UTF-8, without a trailing separator.
+  std::function<std::string()> executableFolder;
+};
+
+// The seam in force. Starts as the platform's own; tests assign their own functions to its members
+// and put the platform's back with RestorePlatformUi.
+UiSeam& Ui();
+UiSeam PlatformUi();
+void RestorePlatformUi();

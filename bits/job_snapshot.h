@@ -1,0 +1,14 @@
+// A snapshot of every user's BITS jobs, read through a connection of its own.
+#pragma once
+
+#include <vector>
+
+#include "bits_api.h"
+#include "job_info.h"
+
+// Every job that the service's enumerator hands out, in its order. Empty when BITS cannot be
+// reached. Never throws; failures only shorten the result.
+std::vector<JobInfo> EnumerateJobs();
+
+// The files of one job, in the file enumerator's order. The job is borrowed, not released.
+std::vector<JobFileInfo> EnumerateJobFiles(IBackgroundCopyJob* job);

@@ -1,0 +1,8 @@
+// The fixed-layout details report of one job, as UTF-8 text with line-feed line ends.
+#pragma once
+
+#include <string>
+
+#include "job_info.h"
+
+std::string FormatJobReport(const JobInfo& job);

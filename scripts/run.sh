@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Starts the built program, after checking that there is a display to show it on.
+set -euo pipefail
+build_dir=${1:-build}
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "Kestrelmoor needs a graphical display, and DISPLAY is not set (on a machine without one, try: xvfb-run make run)." >&2
+  exit 1
+fi
+if command -v xdpyinfo >/dev/null 2>&1 && ! xdpyinfo >/dev/null 2>&1; then
+  echo "Kestrelmoor cannot reach the display DISPLAY=${DISPLAY}: is an X server running there?" >&2
+  exit 1
+fi
+
+exec "${build_dir}/app/Kestrelmoor" "${@:2}"
