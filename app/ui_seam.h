@@ -69,3 +69,6 @@ struct UiSeam {
 UiSeam& Ui();
 UiSeam PlatformUi();
 void RestorePlatformUi();
+
+// The toolkit's save dialog, shared by both platforms' seams.
+SaveDialogOutcome RunNativeSaveDialog(const SaveDialogSetup& setup);
