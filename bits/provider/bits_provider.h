@@ -39,10 +39,26 @@ struct ProviderJob {
   std::vector<ProviderFile> files;
 };
 
+// Call names. A runtime function is named as itself: "CoInitializeEx", "CoUninitialize",
+// "CoCreateInstance", "OleRun", "StringFromCLSID", "CoTaskMemFree". A method is named
+// "Interface::Method" after the interface pointer it was called through, IUnknown's three methods
+// included:
+//   "IUnknown::..."                   the object CoCreateInstance hands out
+//   "IBackgroundCopyManager::..."     the manager that object's QueryInterface hands out
+//   "IEnumBackgroundCopyJobs::..."    the job enumerator
+//   "IBackgroundCopyJob::..."         a job as the enumerator hands it out
+//   "IBackgroundCopyJob2::..."        the same job reached through QueryInterface for
+//                                     IID_IBackgroundCopyJob2, GetNotifyCmdLine included
+//   "IEnumBackgroundCopyFiles::..."   a job's file enumerator
+//   "IBackgroundCopyFile::..."        a file
+//   "IBackgroundCopyCallback::..."    the notify interface GetNotifyInterface hands out
+// For example "IEnumBackgroundCopyJobs::Next", "IBackgroundCopyJob::GetDisplayName",
+// "IBackgroundCopyJob::Release".
+
 // Makes the `nth` use (counted from 1) of `call` fail with `result`, or, with `nullOutput`, answer
-// S_OK while handing back a null pointer (or no value) in its output.
-// `call` is the runtime function's name ("CoInitializeEx") or "Interface::Method"
-// ("IEnumBackgroundCopyJobs::Next", "IBackgroundCopyJob::GetDisplayName").
+// S_OK while handing back a null pointer (or no value) in its output. A faulted call has no other
+// effect: a faulted Cancel removes nothing. AddRef, Release, CoUninitialize and CoTaskMemFree
+// cannot be faulted; for CoInitializeEx `nullOutput` changes nothing.
 struct ProviderFault {
   std::string call;
   unsigned nth = 1;
@@ -50,16 +66,27 @@ struct ProviderFault {
   bool nullOutput = false;
 };
 
+// How the service reacts, as BITS does: Suspend makes a job SUSPENDED; Resume makes it QUEUED and
+// is refused with BG_E_EMPTY when no file is left to transfer; Cancel removes the job (S_OK, or
+// BG_S_UNABLE_TO_DELETE_FILES when a file was partly transferred); Complete removes it (S_OK, or
+// BG_S_PARTIAL_COMPLETE when a file had not been transferred). All four are refused with
+// BG_E_INVALID_STATE on a CANCELLED or ACKNOWLEDGED job, and every method of a job that is no
+// longer in `jobs` answers BG_E_INVALID_STATE. A job object finds its job by position and GUID,
+// so removing jobs does not disturb a walk in progress. The enumerator hands out the jobs that
+// were there when EnumJobs was called.
 class BitsProvider {
  public:
   std::vector<ProviderJob> jobs;  // in the order EnumJobs hands them out
+  // Without BG_JOB_ENUM_ALL_USERS, EnumJobs hands out only the jobs this SID owns.
+  WideText callerOwner = WIDE_TEXT("S-1-5-21-3623811015-3361044348-30300820-1001");
 
   // Test double features.
   bool recordCalls = true;
   std::vector<std::string> calls;  // every call in order, named as in ProviderFault::call
   std::vector<ProviderFault> faults;
-  // Misuse seen: a string freed twice or never allocated, a release below zero, an
-  // uninitialisation without an initialisation. Empty when the caller behaved.
+  // Misuse seen: a string freed twice or never allocated, a release below zero, a call on a
+  // released object, an uninitialisation without an initialisation, the last uninitialisation
+  // while interfaces are still held. Empty when the caller behaved.
   std::vector<std::string> misuse;
 
   long liveInterfaces() const { return liveInterfaces_; }

@@ -1,0 +1,28 @@
+// Opening BITS, the same way for every operation.
+#include "bits_manager.h"
+
+ComPtr<IBackgroundCopyManager> CreateBitsManager() {
+  ComPtr<IBackgroundCopyManager> manager;
+  ComPtr<IUnknown> service;
+  if (FAILED(CoCreateInstance(CLSID_BackgroundCopyManager, nullptr, CLSCTX_LOCAL_SERVER,
+                              IID_IUnknown, service.put_void())) ||
+      !service) {
+    return manager;
+  }
+  // The object from CoCreateInstance is released when this returns, whatever OleRun and
+  // QueryInterface answered; only the manager interface is kept.
+  if (SUCCEEDED(OleRun(service.get()))) {
+    if (FAILED(service->QueryInterface(IID_IBackgroundCopyManager, manager.put_void()))) {
+      manager.reset();
+    }
+  }
+  return manager;
+}
+
+ComPtr<IEnumBackgroundCopyJobs> EnumerateAllUsersJobs(IBackgroundCopyManager* manager) {
+  ComPtr<IEnumBackgroundCopyJobs> jobs;
+  if (manager == nullptr) return jobs;
+  // Only the flag for all users: the program runs elevated to see every user's jobs.
+  if (FAILED(manager->EnumJobs(BG_JOB_ENUM_ALL_USERS, jobs.put()))) jobs.reset();
+  return jobs;
+}

@@ -1,0 +1,121 @@
+// A job's file enumerator and its files. Both read the job's record through its handle, so a file
+// of a job that has been removed answers BG_E_INVALID_STATE instead of reading freed data.
+#include "provider_internals.h"
+
+namespace {
+
+class File final : public IBackgroundCopyFile {
+ public:
+  File(BitsProvider* provider, const JobHandle& job, size_t index)
+      : life_{provider}, job_(job), index_(index) {
+    internals().objectCreated();
+  }
+
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    const CallPlan plan = internals().enter(Call::FileQueryInterface, life_);
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (plan.faulted) return plan.result;
+    if (iid != IID_IUnknown) return E_NOINTERFACE;
+    internals().addOwnReference(life_);
+    *object = static_cast<IUnknown*>(this);
+    return S_OK;
+  }
+  ULONG AddRef() override { return internals().addReference(life_, Call::FileAddRef); }
+  ULONG Release() override { return ReleaseObject(this, life_, Call::FileRelease); }
+
+  HRESULT GetRemoteName(LPWSTR* name) override {
+    return readName(Call::FileGetRemoteName, name, &ProviderFile::remoteName);
+  }
+  HRESULT GetLocalName(LPWSTR* name) override {
+    return readName(Call::FileGetLocalName, name, &ProviderFile::localName);
+  }
+  HRESULT GetProgress(BG_FILE_PROGRESS* progress) override {
+    const CallPlan plan = internals().enter(Call::FileGetProgress, life_);
+    if (progress == nullptr) return E_POINTER;
+    if (plan.faulted) return plan.result;
+    const ProviderFile* file = find();
+    if (file == nullptr) return BG_E_INVALID_STATE;
+    *progress = file->progress;
+    return S_OK;
+  }
+
+ private:
+  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
+
+  const ProviderFile* find() {
+    const ProviderJob* job = internals().findJob(job_);
+    if (job == nullptr || index_ >= job->files.size()) return nullptr;
+    return &job->files[index_];
+  }
+
+  HRESULT readName(Call call, LPWSTR* out, std::optional<WideText> ProviderFile::*field) {
+    const CallPlan plan = internals().enter(call, life_);
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (plan.faulted) return plan.result;
+    const ProviderFile* file = find();
+    if (file == nullptr) return BG_E_INVALID_STATE;
+    const std::optional<WideText>& name = file->*field;
+    if (name) *out = internals().allocateText(*name);
+    return S_OK;
+  }
+
+  ObjectLife life_;
+  JobHandle job_;
+  size_t index_;
+};
+
+class FileEnumerator final : public IEnumBackgroundCopyFiles {
+ public:
+  FileEnumerator(BitsProvider* provider, const JobHandle& job) : life_{provider}, job_(job) {
+    internals().objectCreated();
+  }
+
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    const CallPlan plan = internals().enter(Call::FilesQueryInterface, life_);
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (plan.faulted) return plan.result;
+    if (iid != IID_IUnknown) return E_NOINTERFACE;
+    internals().addOwnReference(life_);
+    *object = static_cast<IUnknown*>(this);
+    return S_OK;
+  }
+  ULONG AddRef() override { return internals().addReference(life_, Call::FilesAddRef); }
+  ULONG Release() override { return ReleaseObject(this, life_, Call::FilesRelease); }
+
+  HRESULT Next(ULONG count, IBackgroundCopyFile** files, ULONG* fetched) override {
+    const CallPlan plan = internals().enter(Call::FilesNext, life_);
+    if (files == nullptr) return E_POINTER;
+    if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
+    if (fetched != nullptr) *fetched = 0;
+    for (ULONG i = 0; i < count; ++i) files[i] = nullptr;
+    if (plan.faulted) return plan.result;
+    const ProviderJob* job = internals().findJob(job_);
+    if (job == nullptr) return BG_E_INVALID_STATE;
+
+    ULONG handedOut = 0;
+    while (handedOut < count && next_ < job->files.size()) {
+      files[handedOut++] = NewFile(life_.provider, job_, next_++);
+    }
+    if (fetched != nullptr) *fetched = handedOut;
+    return handedOut == count ? S_OK : S_FALSE;
+  }
+
+ private:
+  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
+  ObjectLife life_;
+  JobHandle job_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
+IEnumBackgroundCopyFiles* NewFileEnumerator(BitsProvider* provider, const JobHandle& job) {
+  return new FileEnumerator(provider, job);
+}
+
+IBackgroundCopyFile* NewFile(BitsProvider* provider, const JobHandle& job, size_t index) {
+  return new File(provider, job, index);
+}

@@ -1,0 +1,250 @@
+// A job as the service hands it out, and the notify interface a job may hold. Reads come from the
+// job's record in the provider; control methods change or remove that record as BITS would.
+#include <optional>
+
+#include "provider_internals.h"
+
+namespace {
+
+bool Finished(const ProviderJob& job) {
+  return job.state == BG_JOB_STATE_CANCELLED || job.state == BG_JOB_STATE_ACKNOWLEDGED;
+}
+
+bool HasFileToTransfer(const ProviderJob& job) {
+  for (const ProviderFile& file : job.files) {
+    if (!file.progress.Completed) return true;
+  }
+  return false;
+}
+
+bool HasPartlyTransferredFile(const ProviderJob& job) {
+  for (const ProviderFile& file : job.files) {
+    if (!file.progress.Completed && file.progress.BytesTransferred > 0) return true;
+  }
+  return false;
+}
+
+class NotifyInterface final : public IUnknown {
+ public:
+  explicit NotifyInterface(BitsProvider* provider) : life_{provider} {
+    internals().objectCreated();
+  }
+
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    const CallPlan plan = internals().enter(Call::NotifyQueryInterface, life_);
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (plan.faulted) return plan.result;
+    if (iid != IID_IUnknown) return E_NOINTERFACE;
+    internals().addOwnReference(life_);
+    *object = static_cast<IUnknown*>(this);
+    return S_OK;
+  }
+  ULONG AddRef() override { return internals().addReference(life_, Call::NotifyAddRef); }
+  ULONG Release() override { return ReleaseObject(this, life_, Call::NotifyRelease); }
+
+ private:
+  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
+  ObjectLife life_;
+};
+
+// One job reached through one interface pointer: what the enumerator hands out answers as
+// IBackgroundCopyJob, what QueryInterface for IID_IBackgroundCopyJob2 hands out as
+// IBackgroundCopyJob2, so the recorded calls say which pointer the caller used.
+class Job final : public IBackgroundCopyJob2 {
+ public:
+  Job(BitsProvider* provider, const JobHandle& job, bool throughJob2)
+      : life_{provider}, job_(job), throughJob2_(throughJob2) {
+    internals().objectCreated();
+  }
+
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    const CallPlan plan = internals().enter(call(Call::JobQueryInterface), life_);
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (plan.faulted) return plan.result;
+    const IID& own = throughJob2_ ? IID_IBackgroundCopyJob2 : IID_IBackgroundCopyJob;
+    if (iid == IID_IUnknown || iid == own) {
+      internals().addOwnReference(life_);
+      *object = static_cast<IBackgroundCopyJob2*>(this);
+      return S_OK;
+    }
+    if (iid == IID_IBackgroundCopyJob) {
+      *object = static_cast<IBackgroundCopyJob*>(NewJob(life_.provider, job_, false));
+      return S_OK;
+    }
+    if (iid == IID_IBackgroundCopyJob2) {
+      const ProviderJob* job = internals().findJob(job_);
+      if (job == nullptr || !job->offersJob2) return E_NOINTERFACE;
+      *object = NewJob(life_.provider, job_, true);
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return internals().addReference(life_, call(Call::JobAddRef)); }
+  ULONG Release() override { return ReleaseObject(this, life_, call(Call::JobRelease)); }
+
+  HRESULT EnumFiles(IEnumBackgroundCopyFiles** files) override {
+    const CallPlan plan = internals().enter(call(Call::JobEnumFiles), life_);
+    if (files == nullptr) return E_POINTER;
+    *files = nullptr;
+    if (plan.faulted) return plan.result;
+    if (internals().findJob(job_) == nullptr) return BG_E_INVALID_STATE;
+    *files = NewFileEnumerator(life_.provider, job_);
+    return S_OK;
+  }
+
+  HRESULT Suspend() override {
+    ProviderJob* job = nullptr;
+    const HRESULT refused = controllable(Call::JobSuspend, job);
+    if (job == nullptr) return refused;
+    job->state = BG_JOB_STATE_SUSPENDED;
+    return S_OK;
+  }
+
+  HRESULT Resume() override {
+    ProviderJob* job = nullptr;
+    const HRESULT refused = controllable(Call::JobResume, job);
+    if (job == nullptr) return refused;
+    if (!HasFileToTransfer(*job)) return BG_E_EMPTY;
+    job->state = BG_JOB_STATE_QUEUED;
+    return S_OK;
+  }
+
+  HRESULT Cancel() override {
+    ProviderJob* job = nullptr;
+    const HRESULT refused = controllable(Call::JobCancel, job);
+    if (job == nullptr) return refused;
+    const HRESULT result = HasPartlyTransferredFile(*job) ? BG_S_UNABLE_TO_DELETE_FILES : S_OK;
+    removeJob();
+    return result;
+  }
+
+  HRESULT Complete() override {
+    ProviderJob* job = nullptr;
+    const HRESULT refused = controllable(Call::JobComplete, job);
+    if (job == nullptr) return refused;
+    const HRESULT result = HasFileToTransfer(*job) ? BG_S_PARTIAL_COMPLETE : S_OK;
+    removeJob();
+    return result;
+  }
+
+  HRESULT GetId(GUID* id) override { return readValue(Call::JobGetId, id, &ProviderJob::id); }
+  HRESULT GetType(BG_JOB_TYPE* type) override {
+    return readValue(Call::JobGetType, type, &ProviderJob::type);
+  }
+  HRESULT GetProgress(BG_JOB_PROGRESS* progress) override {
+    return readValue(Call::JobGetProgress, progress, &ProviderJob::progress);
+  }
+  HRESULT GetTimes(BG_JOB_TIMES* times) override {
+    return readValue(Call::JobGetTimes, times, &ProviderJob::times);
+  }
+  HRESULT GetState(BG_JOB_STATE* state) override {
+    return readValue(Call::JobGetState, state, &ProviderJob::state);
+  }
+  HRESULT GetOwner(LPWSTR* owner) override {
+    return readText(Call::JobGetOwner, owner, &ProviderJob::owner);
+  }
+  HRESULT GetDisplayName(LPWSTR* name) override {
+    return readText(Call::JobGetDisplayName, name, &ProviderJob::displayName);
+  }
+  HRESULT GetDescription(LPWSTR* description) override {
+    return readText(Call::JobGetDescription, description, &ProviderJob::description);
+  }
+  HRESULT GetPriority(BG_JOB_PRIORITY* priority) override {
+    return readValue(Call::JobGetPriority, priority, &ProviderJob::priority);
+  }
+  HRESULT GetNotifyFlags(ULONG* flags) override {
+    return readValue(Call::JobGetNotifyFlags, flags, &ProviderJob::notifyFlags);
+  }
+  HRESULT GetMinimumRetryDelay(ULONG* seconds) override {
+    return readValue(Call::JobGetMinimumRetryDelay, seconds, &ProviderJob::minimumRetryDelay);
+  }
+  HRESULT GetNoProgressTimeout(ULONG* seconds) override {
+    return readValue(Call::JobGetNoProgressTimeout, seconds, &ProviderJob::noProgressTimeout);
+  }
+  HRESULT GetErrorCount(ULONG* errors) override {
+    return readValue(Call::JobGetErrorCount, errors, &ProviderJob::errorCount);
+  }
+
+  HRESULT GetNotifyInterface(IUnknown** notify) override {
+    const CallPlan plan = internals().enter(call(Call::JobGetNotifyInterface), life_);
+    if (notify == nullptr) return E_POINTER;
+    *notify = nullptr;
+    if (plan.faulted) return plan.result;
+    const ProviderJob* job = internals().findJob(job_);
+    if (job == nullptr) return BG_E_INVALID_STATE;
+    // BITS answers S_OK with no interface when none is registered.
+    if (job->hasNotifyInterface) *notify = NewNotifyInterface(life_.provider);
+    return S_OK;
+  }
+
+  HRESULT GetNotifyCmdLine(LPWSTR* program, LPWSTR* parameters) override {
+    const CallPlan plan = internals().enter(Call::Job2GetNotifyCmdLine, life_);
+    if (program != nullptr) *program = nullptr;
+    if (parameters != nullptr) *parameters = nullptr;
+    if (program == nullptr || parameters == nullptr) return E_POINTER;
+    if (plan.faulted) return plan.result;
+    const ProviderJob* job = internals().findJob(job_);
+    if (job == nullptr) return BG_E_INVALID_STATE;
+    if (job->notifyCmdLineFails) return E_NOTIMPL;
+    if (job->notifyProgram) *program = internals().allocateText(*job->notifyProgram);
+    if (job->notifyArguments) *parameters = internals().allocateText(*job->notifyArguments);
+    return S_OK;
+  }
+
+ private:
+  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
+  Call call(Call jobCall) const { return throughJob2_ ? ThroughJob2(jobCall) : jobCall; }
+
+  template <class Value>
+  HRESULT readValue(Call jobCall, Value* out, Value ProviderJob::*field) {
+    const CallPlan plan = internals().enter(call(jobCall), life_);
+    if (out == nullptr) return E_POINTER;
+    if (plan.faulted) return plan.result;  // no value handed back
+    const ProviderJob* job = internals().findJob(job_);
+    if (job == nullptr) return BG_E_INVALID_STATE;
+    *out = job->*field;
+    return S_OK;
+  }
+
+  HRESULT readText(Call jobCall, LPWSTR* out, std::optional<WideText> ProviderJob::*field) {
+    const CallPlan plan = internals().enter(call(jobCall), life_);
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (plan.faulted) return plan.result;
+    const ProviderJob* job = internals().findJob(job_);
+    if (job == nullptr) return BG_E_INVALID_STATE;
+    const std::optional<WideText>& text = job->*field;
+    if (text) *out = internals().allocateText(*text);
+    return S_OK;
+  }
+
+  // The job a control method may act on, or null with the answer that refuses the method.
+  HRESULT controllable(Call jobCall, ProviderJob*& job) {
+    job = nullptr;
+    const CallPlan plan = internals().enter(call(jobCall), life_);
+    if (plan.faulted) return plan.result;
+    ProviderJob* found = internals().findJob(job_);
+    if (found == nullptr || Finished(*found)) return BG_E_INVALID_STATE;
+    job = found;
+    return S_OK;
+  }
+
+  void removeJob() {
+    std::vector<ProviderJob>& jobs = life_.provider->jobs;
+    jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(job_.index));
+  }
+
+  ObjectLife life_;
+  JobHandle job_;
+  bool throughJob2_;
+};
+
+}  // namespace
+
+IBackgroundCopyJob2* NewJob(BitsProvider* provider, const JobHandle& job, bool throughJob2) {
+  return new Job(provider, job, throughJob2);
+}
+
+IUnknown* NewNotifyInterface(BitsProvider* provider) { return new NotifyInterface(provider); }

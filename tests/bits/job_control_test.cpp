@@ -1,0 +1,195 @@
+// Finding a job again by its identifier text and changing it.
+#include <string>
+#include <vector>
+
+#include "catalogue_fixture.h"
+#include "job_control.h"
+
+namespace {
+
+class JobControl : public CatalogueTest {
+ protected:
+  void SetUp() override {
+    CatalogueTest::SetUp();
+    for (uint8_t n = 1; n <= 4; ++n) provider.jobs.push_back(PlainJob(n));
+  }
+
+  BG_JOB_STATE StateOf(size_t position) const { return provider.jobs.at(position).state; }
+};
+
+TEST_F(JobControl, SuspendsTheJobWithThatIdentifier) {
+  EXPECT_TRUE(SuspendJob(PlainJobId(3)));
+  EXPECT_EQ(StateOf(2), BG_JOB_STATE_SUSPENDED);
+  EXPECT_EQ(StateOf(0), BG_JOB_STATE_QUEUED);
+  EXPECT_EQ(StateOf(3), BG_JOB_STATE_QUEUED);
+  // The walk ends at the match.
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 3u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, EachOperationCallsItsOwnMethod) {
+  const struct {
+    bool (*operation)(WideText);
+    const char* method;
+  } cases[] = {{CompleteJob, "IBackgroundCopyJob::Complete"},
+               {CancelJob, "IBackgroundCopyJob::Cancel"},
+               {SuspendJob, "IBackgroundCopyJob::Suspend"},
+               {ResumeJob, "IBackgroundCopyJob::Resume"}};
+  uint8_t number = 0;
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.method);
+    provider.resetCounters();
+    EXPECT_TRUE(each.operation(PlainJobId(++number)));
+    EXPECT_EQ(Uses(each.method), 1u);
+    unsigned controlCalls = 0;
+    for (const char* method : {"Complete", "Cancel", "Suspend", "Resume"}) {
+      controlCalls += Uses(std::string("IBackgroundCopyJob::") + method);
+    }
+    EXPECT_EQ(controlCalls, 1u);
+    ExpectAllGivenBack();
+  }
+}
+
+TEST_F(JobControl, CallOrderForAMatch) {
+  provider.jobs.resize(1);
+  EXPECT_TRUE(CancelJob(PlainJobId(1)));
+  const std::vector<std::string> expected = {
+      "CoInitializeEx",
+      "CoCreateInstance",
+      "OleRun",
+      "IUnknown::QueryInterface",
+      "IUnknown::Release",
+      "IBackgroundCopyManager::EnumJobs",
+      "IEnumBackgroundCopyJobs::Next",
+      "IBackgroundCopyJob::GetId",
+      "StringFromCLSID",
+      "IBackgroundCopyJob::Cancel",
+      "CoTaskMemFree",
+      "IBackgroundCopyJob::Release",
+      "IEnumBackgroundCopyJobs::Release",
+      "IBackgroundCopyManager::Release",
+      "CoUninitialize",
+  };
+  EXPECT_EQ(provider.calls, expected);
+  EXPECT_TRUE(provider.jobs.empty());
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, TextsThatAreNotTheExactIdentifierMatchNothing) {
+  WideText lowerCase = PlainJobId(2);
+  for (WCHAR& unit : lowerCase) {
+    if (unit >= u'A' && unit <= u'F') unit = static_cast<WCHAR>(unit - u'A' + u'a');
+  }
+  const WideText unbraced = PlainJobId(2).substr(1, 36);
+  const WideText trailingSpace = PlainJobId(2) + WIDE_TEXT(" ");
+  const WideText prefix = PlainJobId(2).substr(0, 37);
+  for (const WideText& id : {WideText(), lowerCase, unbraced, trailingSpace, prefix,
+                             WideText(WIDE_TEXT("Unknown"))}) {
+    SCOPED_TRACE(ToUtf8(id));
+    provider.resetCounters();
+    EXPECT_FALSE(SuspendJob(id));
+    // The whole queue was walked, and nothing was changed.
+    EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
+    EXPECT_EQ(Uses("IBackgroundCopyJob::Suspend"), 0u);
+    ExpectAllGivenBack();
+  }
+}
+
+TEST_F(JobControl, NoJobsAtAll) {
+  provider.jobs.clear();
+  EXPECT_FALSE(ResumeJob(PlainJobId(1)));
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, JobRemovedSinceTheSnapshotLeavesTheOthersAlone) {
+  provider.jobs.erase(provider.jobs.begin() + 1);
+  EXPECT_FALSE(CancelJob(PlainJobId(2)));
+  EXPECT_EQ(provider.jobs.size(), 3u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::Cancel"), 0u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, SuccessCodesOtherThanOkAreSuccess) {
+  // A file not yet transferred makes Complete answer BG_S_PARTIAL_COMPLETE.
+  EXPECT_TRUE(CompleteJob(PlainJobId(1)));
+  Fail("IBackgroundCopyJob::Suspend", S_FALSE);
+  EXPECT_TRUE(SuspendJob(PlainJobId(2)));
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, RefusedMethodIsFalseAndTheWalkGoesOn) {
+  provider.jobs[1].state = BG_JOB_STATE_CANCELLED;
+  EXPECT_FALSE(SuspendJob(PlainJobId(2)));
+  EXPECT_EQ(Uses("IBackgroundCopyJob::Suspend"), 1u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::Release"), 4u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, EnumeratorFailingPartWayIsFalse) {
+  Fail("IEnumBackgroundCopyJobs::Next", E_FAIL, 2);
+  EXPECT_FALSE(SuspendJob(PlainJobId(3)));
+  EXPECT_EQ(StateOf(2), BG_JOB_STATE_QUEUED);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, EnumeratorAnsweringOkWithoutAJobIsFalse) {
+  HandBackNothing("IEnumBackgroundCopyJobs::Next", 1);
+  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, ManagerThatCannotBeCreatedIsFalse) {
+  for (const char* call : {"CoCreateInstance", "OleRun", "IUnknown::QueryInterface"}) {
+    SCOPED_TRACE(call);
+    provider.faults.clear();
+    provider.resetCounters();
+    Fail(call, E_ACCESSDENIED);
+    EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+    EXPECT_EQ(Uses("CoUninitialize"), 1u);
+    EXPECT_EQ(Uses("IBackgroundCopyManager::EnumJobs"), 0u);
+    ExpectAllGivenBack();
+  }
+  EXPECT_EQ(StateOf(0), BG_JOB_STATE_QUEUED);
+}
+
+TEST_F(JobControl, EnumJobsFailingOrHandingBackNothingIsFalse) {
+  Fail("IBackgroundCopyManager::EnumJobs", E_ACCESSDENIED);
+  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  HandBackNothing("IBackgroundCopyManager::EnumJobs", 2);
+  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  EXPECT_EQ(Uses("IBackgroundCopyManager::Release"), 2u);
+  EXPECT_EQ(Uses("CoUninitialize"), 2u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, IdentifierThatCannotBeFormedMatchesNothing) {
+  Fail("StringFromCLSID", E_OUTOFMEMORY, 1);
+  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, ComInitialisationFailingStillRunsButDoesNotUninitialise) {
+  // COM was initialised in another mode by someone else: the call goes on in that apartment.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  provider.resetCounters();
+  EXPECT_TRUE(SuspendJob(PlainJobId(2)));
+  EXPECT_EQ(StateOf(1), BG_JOB_STATE_SUSPENDED);
+  EXPECT_EQ(Uses("CoUninitialize"), 0u);
+  EXPECT_EQ(provider.comInitDepth(), 1);
+  CoUninitialize();
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, ComInitialisationFaultStillRunsTheOperation) {
+  Fail("CoInitializeEx", E_OUTOFMEMORY);
+  // With COM not initialised the service refuses the manager, so the answer is false; what
+  // counts is that the operation tried and did not uninitialise.
+  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  EXPECT_EQ(Uses("CoCreateInstance"), 1u);
+  EXPECT_EQ(Uses("CoUninitialize"), 0u);
+  ExpectAllGivenBack();
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+// Job texts as UTF-8 bytes, broken UTF-16 included.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "utf8.h"
+
+namespace {
+
+TEST(ToUtf8Test, EmptyTextGivesEmptyBytes) { EXPECT_EQ(ToUtf8(WideText()), std::string()); }
+
+TEST(ToUtf8Test, AsciiIsUnchanged) {
+  EXPECT_EQ(ToUtf8(WIDE_TEXT("Nightly sync")), "Nightly sync");
+}
+
+TEST(ToUtf8Test, EncodesTwoThreeAndFourByteSequences) {
+  EXPECT_EQ(ToUtf8(WIDE_TEXT("caf\u00e9")), "caf\xC3\xA9");
+  EXPECT_EQ(ToUtf8(WIDE_TEXT("\u4e2d")), "\xE4\xB8\xAD");
+  const WCHAR pair[] = {0xD83D, 0xDE00, 0};  // U+1F600
+  EXPECT_EQ(ToUtf8(pair), "\xF0\x9F\x98\x80");
+}
+
+TEST(ToUtf8Test, UnpairedSurrogatesBecomeReplacementCharacters) {
+  const WCHAR loneHigh[] = {u'a', 0xD83D, u'b', 0};
+  EXPECT_EQ(ToUtf8(loneHigh), "a\xEF\xBF\xBD" "b");
+  const WCHAR loneLow[] = {0xDE00, u'x', 0};
+  EXPECT_EQ(ToUtf8(loneLow), "\xEF\xBF\xBDx");
+  const WCHAR highAtEnd[] = {u'z', 0xDBFF, 0};
+  EXPECT_EQ(ToUtf8(highAtEnd), "z\xEF\xBF\xBD");
+  const WCHAR reversed[] = {0xDE00, 0xD83D, 0};
+  EXPECT_EQ(ToUtf8(reversed), "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(ToUtf8Test, KeepsEmbeddedNulAndCountsNoTerminator) {
+  const WCHAR units[] = {u'a', 0, u'b'};
+  const std::string bytes = ToUtf8(WideText(units, 3));
+  EXPECT_EQ(bytes, std::string("a\0b", 3));
+  EXPECT_EQ(ToUtf8(WideText(1, WCHAR(0))), std::string(1, '\0'));
+}
+
+TEST(ToUtf8Test, LongTextSurvivesWhole) {
+  WideText text;
+  std::string expected;
+  for (int i = 0; i < 10000; ++i) {
+    text += WIDE_TEXT("\u00e9\u4e2d");
+    expected += "\xC3\xA9\xE4\xB8\xAD";
+  }
+  EXPECT_EQ(ToUtf8(text), expected);
+}
+
+}  // namespace
