@@ -28,6 +28,11 @@
 #define KESTRELMOOR_HELP_FILE "KestrelmoorHelp.chm"
 #define KESTRELMOOR_COMPANY "The Kestrelmoor developers"
 #define KESTRELMOOR_COPYRIGHT "Copyright (c) 2026 The Kestrelmoor developers"
+#define KESTRELMOOR_LICENSE_LINE "Released under the MIT License"
+#define KESTRELMOOR_DESCRIPTION "Windows BITS Job Viewer and Management Tool"
 #define KESTRELMOOR_ICON_ID 102
+#define KESTRELMOOR_ICON_LANGUAGE 1033
+#define KESTRELMOOR_MANIFEST_ID 1
+#define KESTRELMOOR_VERSION_RECORD_ID 1
 
 #endif

@@ -15,6 +15,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   valgrind
   xdg-utils
+  zlib1g-dev libx11-dev
 )
 
 missing=()

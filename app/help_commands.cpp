@@ -1,0 +1,76 @@
+#include "help_commands.h"
+
+#include <string>
+
+#include "app_constants.h"
+#include "product.h"
+#include "ui_seam.h"
+
+namespace {
+
+// The shell's code for a file that is not there (SE_ERR_FNF).
+constexpr intptr_t kFileNotFound = 2;
+
+// The help file is looked for beside the executable, never in the current folder: the program runs
+// elevated, and a help file planted in whatever folder it was started from would be opened with
+// those rights. A POSIX folder starts with "/", a Windows one with a drive letter or "\\", so the
+// folder itself tells which separator to join with.
+std::string HelpFilePath(const std::string& folder) {
+  const char separator = folder.front() == '/' ? '/' : '\\';
+  std::string path = folder;
+  if (path.back() != separator) path += separator;
+  path += kHelpFileName;
+  return path;
+}
+
+}  // namespace
+
+std::string AboutText() {
+  return std::string(KESTRELMOOR_NAME " v" KESTRELMOOR_SHORT_VERSION_TEXT "\n"
+                     KESTRELMOOR_DESCRIPTION "\n"
+                     KESTRELMOOR_COPYRIGHT "\n"
+                     KESTRELMOOR_LICENSE_LINE "\n"
+                     KESTRELMOOR_SITE);
+}
+
+std::string HelpErrorText(intptr_t code) {
+  return "Unable to open " KESTRELMOOR_HELP_FILE ". Error code: " + std::to_string(code);
+}
+
+void OpenHelpFile() {
+  try {
+    const std::string folder = Ui().executableFolder();
+    // Without the executable's folder there is no trustworthy place to look, and the current
+    // folder is exactly the one not to trust: the file counts as not found.
+    const intptr_t result = folder.empty() ? kFileNotFound : Ui().shellOpen(HelpFilePath(folder));
+    if (result > 32) return;
+    NativeWindow owner = Ui().findWindow(kMainWindowTitle);
+    Ui().messageBox(owner, HelpErrorText(result), "Error", box::kOk | box::kIconError);
+  } catch (...) {
+    // A failed allocation while building the message leaves nothing better to show.
+  }
+}
+
+void OnHelp(Fl_Widget*, void*) { OpenHelpFile(); }
+
+void OnVisitWebsite(Fl_Widget*, void*) {
+  try {
+    Ui().shellOpen(kSiteAddress);
+  } catch (...) {
+  }
+}
+
+void OnContact(Fl_Widget*, void*) {
+  try {
+    Ui().shellOpen(kContactAddress);
+  } catch (...) {
+  }
+}
+
+void OnAbout(Fl_Widget*, void*) {
+  try {
+    NativeWindow owner = Ui().findWindow(kMainWindowTitle);
+    Ui().messageBox(owner, AboutText(), "About " KESTRELMOOR_NAME, box::kOk);
+  } catch (...) {
+  }
+}
