@@ -1,0 +1,65 @@
+#include "job_list.h"
+
+#include <utility>
+
+#include "job_snapshot.h"
+#include "utf8.h"
+
+Fl_Hold_Browser* jobBrowser = nullptr;
+
+int jobListColumnWidths[4] = {300, 800, 120, 0};
+
+namespace {
+
+// The identifier of the job each line showed when the list was last filled, line n at n - 1.
+std::vector<WideText> lineJobIds;
+
+// Ends the browser's reading of formatting codes at the start of a column, so a text that begins
+// with the at sign is shown as written.
+constexpr const char* kLiteralColumn = "@.";
+
+bool IsUnsafeInLine(WCHAR unit) {
+  return unit < 0x20 || unit == 0x7F || (unit >= 0x80 && unit <= 0x9F) || unit == 0x2028 ||
+         unit == 0x2029;
+}
+
+// Job texts are chosen by other users. A TAB would open a column of its own and push the fields
+// after it aside, and a line break or other control character would break or garble the line; each
+// is shown as a blank, so every line has exactly its three columns.
+std::string ColumnText(const WideText& text) {
+  WideText shown = text;
+  for (WCHAR& unit : shown) {
+    if (IsUnsafeInLine(unit)) unit = WCHAR(' ');
+  }
+  return kLiteralColumn + ToUtf8(shown);
+}
+
+}  // namespace
+
+std::string JobListLine(const JobInfo& job) {
+  return ColumnText(job.displayName) + '\t' + ColumnText(job.description) + '\t' +
+         ColumnText(job.state);
+}
+
+std::optional<WideText> JobIdOnLine(int line) {
+  if (line <= 0 || static_cast<size_t>(line) > lineJobIds.size()) return std::nullopt;
+  return lineJobIds[static_cast<size_t>(line) - 1];
+}
+
+void ReloadJobList(Fl_Widget*, void*) {
+  if (jobBrowser == nullptr) return;
+  jobBrowser->clear();
+  lineJobIds.clear();
+  try {
+    std::vector<JobInfo> snapshot = EnumerateJobs();
+    lineJobIds.reserve(snapshot.size());
+    for (const JobInfo& job : snapshot) {
+      const std::string line = JobListLine(job);
+      lineJobIds.push_back(job.id);
+      jobBrowser->add(line.c_str(), nullptr);
+    }
+  } catch (...) {
+    // Out of memory part-way: the lines added so far stay, each still beside its own identifier.
+    lineJobIds.resize(static_cast<size_t>(jobBrowser->size()));
+  }
+}

@@ -1,0 +1,21 @@
+#include <FL/Fl.H>
+
+#include "app_constants.h"
+#include "main_window.h"
+#include "platform_start.h"
+#include "ui_seam.h"
+
+int main(int argc, char** argv) {
+  try {
+    StartPlatform();
+    MainWindow window = BuildMainWindow();
+    // The toolkit reads its standard window options from the command line.
+    window.mainWindow->show(argc, argv);
+    NativeWindow shown = Ui().findWindow(kMainWindowTitle);
+    Ui().setWindowIcon(shown);
+    return Fl::run();
+  } catch (...) {
+    // Only running out of memory while the window is built gets here; there is nothing to show.
+    return 1;
+  }
+}

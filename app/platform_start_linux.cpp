@@ -1,0 +1,13 @@
+// Without Windows there is no BITS service to ask, so the program lists the in-memory service's
+// sample queue.
+#include "platform_start.h"
+
+#include "bits_provider.h"
+
+void StartPlatform() {
+  // Lives for the whole run: every snapshot and control operation connects to it.
+  static BitsProvider provider;
+  provider.recordCalls = false;  // a long session must not keep every call it made
+  FillSampleQueue(provider);
+  InstallBitsProvider(&provider);
+}

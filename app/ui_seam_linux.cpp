@@ -1,0 +1,63 @@
+// The user-interface seam where there is no Windows: the toolkit's windows stand for the system's,
+// our own modal dialog for the message box, and the desktop's opener for the shell.
+#include "ui_seam.h"
+
+#include <unistd.h>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+
+#include "message_dialog.h"
+#include "shell_open.h"
+#include "window_icon.h"
+
+namespace {
+
+NativeWindow FindShownWindow(const std::string& title) {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+    if (window->parent() != nullptr) continue;
+    const char* label = window->label();
+    if (label != nullptr && title == label) return window;
+  }
+  return nullptr;
+}
+
+// Only a window the toolkit is showing gets the icon: a handle from elsewhere may be stale.
+void SetShownWindowIcon(NativeWindow candidate) {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+    if (window == candidate) {
+      SetLinuxWindowIcon(window);
+      return;
+    }
+  }
+}
+
+// Empty when the executable cannot be located: callers treat that as "no trustworthy folder".
+std::string ExecutableFolder() {
+  try {
+    std::string path(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());
+    if (length <= 0 || static_cast<size_t>(length) >= path.size()) return std::string();
+    path.resize(static_cast<size_t>(length));
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return std::string();
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+  } catch (...) {
+    return std::string();
+  }
+}
+
+}  // namespace
+
+UiSeam PlatformUi() {
+  UiSeam seam;
+  seam.findWindow = FindShownWindow;
+  seam.messageBox = RunMessageDialog;
+  seam.messageBoxNarrow = RunMessageDialog;
+  seam.shellOpen = ShellOpenWithDesktop;
+  seam.runSaveDialog = RunNativeSaveDialog;
+  // The same artwork as the Windows icon resource.
+  seam.setWindowIcon = SetShownWindowIcon;
+  seam.executableFolder = ExecutableFolder;
+  return seam;
+}

@@ -1,0 +1,134 @@
+// The user-interface seam on Windows: user32 and shell32, with the program's UTF-8 texts handed to
+// the wide-character calls as UTF-16.
+#include "ui_seam.h"
+
+#include <climits>
+#include <string>
+
+#include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
+
+#include "product.h"
+
+// The seam's flags and answers are passed to user32 unchanged, so they must be user32's own.
+static_assert(box::kOk == MB_OK, "box::kOk must be MB_OK");
+static_assert(box::kYesNo == MB_YESNO, "box::kYesNo must be MB_YESNO");
+static_assert(box::kIconError == MB_ICONERROR, "box::kIconError must be MB_ICONERROR");
+static_assert(box::kIconWarning == MB_ICONWARNING, "box::kIconWarning must be MB_ICONWARNING");
+static_assert(box::kIconInformation == MB_ICONINFORMATION,
+              "box::kIconInformation must be MB_ICONINFORMATION");
+static_assert(box::kButtonsMask == MB_TYPEMASK, "box::kButtonsMask must be MB_TYPEMASK");
+static_assert(box::kIconMask == MB_ICONMASK, "box::kIconMask must be MB_ICONMASK");
+static_assert(box::kIdOk == IDOK, "box::kIdOk must be IDOK");
+static_assert(box::kIdYes == IDYES, "box::kIdYes must be IDYES");
+static_assert(box::kIdNo == IDNO, "box::kIdNo must be IDNO");
+
+namespace {
+
+// Malformed UTF-8 comes out with U+FFFD in place of what cannot be read, never as nothing, so a
+// hostile job text cannot blank a message.
+std::wstring Utf16FromUtf8(const std::string& text) {
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  const int written = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
+  wide.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return wide;
+}
+
+std::string Utf8FromUtf16(const std::wstring& text) {
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string narrow(static_cast<size_t>(length), '\0');
+  const int written =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
+  narrow.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return narrow;
+}
+
+NativeWindow FindTopLevelWindow(const std::string& title) {
+  try {
+    return FindWindowW(nullptr, Utf16FromUtf8(title).c_str());
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// 0 is MessageBox's own answer for "no box was shown"; no caller goes on with it.
+int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
+                   unsigned flags) {
+  try {
+    return MessageBoxW(static_cast<HWND>(owner), Utf16FromUtf8(text).c_str(),
+                       Utf16FromUtf8(caption).c_str(), flags);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int ShowNarrowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
+                         unsigned flags) {
+  return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), flags);
+}
+
+intptr_t OpenWithShell(const std::string& target) {
+  try {
+    const std::wstring wideTarget = Utf16FromUtf8(target);
+    HINSTANCE result =
+        ShellExecuteW(nullptr, L"open", wideTarget.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<intptr_t>(result);
+  } catch (...) {
+    return SE_ERR_OOM;
+  }
+}
+
+void SetProgramIcon(NativeWindow window) {
+  if (window == nullptr) return;
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KESTRELMOOR_ICON_ID));
+  if (icon == nullptr) return;
+  HWND handle = static_cast<HWND>(window);
+  SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+// Empty when the executable's path cannot be had: callers then trust no folder at all.
+std::string ExecutableFolder() {
+  try {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+      if (length == 0) return std::string();
+      if (length < path.size()) {
+        path.resize(length);
+        break;
+      }
+      // Truncated: a long path; try again with room for it, up to the system's limit.
+      if (path.size() >= 32768) return std::string();
+      path.resize(path.size() * 2);
+    }
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return std::string();
+    return Utf8FromUtf16(path.substr(0, separator));
+  } catch (...) {
+    return std::string();
+  }
+}
+
+}  // namespace
+
+UiSeam PlatformUi() {
+  UiSeam seam;
+  seam.findWindow = FindTopLevelWindow;
+  seam.messageBox = ShowMessageBox;
+  seam.messageBoxNarrow = ShowNarrowMessageBox;
+  seam.shellOpen = OpenWithShell;
+  seam.runSaveDialog = RunNativeSaveDialog;
+  seam.setWindowIcon = SetProgramIcon;
+  seam.executableFolder = ExecutableFolder;
+  return seam;
+}
