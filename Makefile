@@ -2,6 +2,7 @@
 # Each installs the Debian packages that are missing first, then configures and builds with CMake.
 
 BUILD_DIR ?= build
+BENCH_DIR ?= build-bench
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all run test build configure deps bench fuzz clean
@@ -22,6 +23,12 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --timeout 1200
+
+# The performance suite in a build of its own: the table of figures and PASS or FAIL per budget.
+bench: deps
+	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@cmake --build $(BENCH_DIR) --parallel $(JOBS)
+	@bash tests/bench/run_bench.sh $(BENCH_DIR)
 
 clean:
 	@rm -rf $(BUILD_DIR)

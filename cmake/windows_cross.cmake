@@ -133,3 +133,6 @@ set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
 set_tests_properties(wine.texts wine.ui_seam wine.resources PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
+
+# The benchmark of EnumerateJobs against the same service.
+include(${CMAKE_SOURCE_DIR}/tests/bench/wine_bench.cmake OPTIONAL)

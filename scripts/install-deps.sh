@@ -15,6 +15,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   valgrind
   xdg-utils
+  python3
   zlib1g-dev libx11-dev
 )
 

@@ -1,0 +1,114 @@
+// Mirrors job_snapshot.cpp and job_control.cpp call for call. The owners are declared in the same
+// order there and here, so strings are freed and interfaces released in the same sequence; the
+// floor tests compare the two sequences call by call.
+#include "catalogue_floors.h"
+
+#include "bits_api.h"
+#include "bits_manager.h"
+#include "com_owners.h"
+
+namespace {
+
+void FloorFiles(IBackgroundCopyJob* job, FloorCount& count) {
+  ComPtr<IEnumBackgroundCopyFiles> enumerator;
+  if (FAILED(job->EnumFiles(enumerator.put())) || !enumerator) return;
+  for (;;) {
+    ComPtr<IBackgroundCopyFile> file;
+    ULONG fetched = 0;
+    if (enumerator->Next(1, file.put(), &fetched) != S_OK || !file) break;
+    CoTaskMemText localName;
+    CoTaskMemText remoteName;
+    BG_FILE_PROGRESS progress{};
+    file->GetRemoteName(remoteName.put());
+    file->GetLocalName(localName.put());
+    file->GetProgress(&progress);
+    ++count.files;
+  }
+}
+
+void FloorNotifyInterface(IBackgroundCopyJob* job) {
+  ComPtr<IUnknown> notify;
+  job->GetNotifyInterface(notify.put());
+}
+
+void FloorNotifyCommandLine(IBackgroundCopyJob* job) {
+  ComPtr<IBackgroundCopyJob2> job2;
+  if (FAILED(job->QueryInterface(IID_IBackgroundCopyJob2, job2.put_void())) || !job2) return;
+  CoTaskMemText parameters;
+  CoTaskMemText program;
+  job2->GetNotifyCmdLine(program.put(), parameters.put());
+}
+
+void FloorJob(IBackgroundCopyJob* job, FloorCount& count) {
+  GUID id{};
+  CoTaskMemText idText;
+  CoTaskMemText description;
+  CoTaskMemText owner;
+  CoTaskMemText displayName;
+  ULONG errorCount = 0;
+  ULONG minimumRetryDelay = 0;
+  ULONG noProgressTimeout = 0;
+  ULONG notifyFlags = 0;
+  BG_JOB_STATE state = BG_JOB_STATE_QUEUED;
+  BG_JOB_TYPE type = BG_JOB_TYPE_DOWNLOAD;
+  BG_JOB_PROGRESS progress{};
+  BG_JOB_PRIORITY priority = BG_JOB_PRIORITY_NORMAL;
+  BG_JOB_TIMES times{};
+
+  job->GetId(&id);
+  job->GetDisplayName(displayName.put());
+  job->GetOwner(owner.put());
+  job->GetDescription(description.put());
+  job->GetErrorCount(&errorCount);
+  job->GetMinimumRetryDelay(&minimumRetryDelay);
+  job->GetNoProgressTimeout(&noProgressTimeout);
+  job->GetNotifyFlags(&notifyFlags);
+  job->GetState(&state);
+  job->GetType(&type);
+  job->GetProgress(&progress);
+  job->GetPriority(&priority);
+  job->GetTimes(&times);
+  StringFromCLSID(id, idText.put());
+  FloorNotifyInterface(job);
+  FloorNotifyCommandLine(job);
+  FloorFiles(job, count);
+  ++count.jobs;
+}
+
+}  // namespace
+
+FloorCount SnapshotCallsFloor() {
+  FloorCount count;
+  ComApartment apartment;
+  if (!apartment.initialised()) return count;
+  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
+  if (!manager) return count;
+  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
+  if (!enumerator) return count;
+  for (;;) {
+    ComPtr<IBackgroundCopyJob> job;
+    ULONG fetched = 0;
+    if (enumerator->Next(1, job.put(), &fetched) != S_OK || fetched != 1 || !job) break;
+    FloorJob(job.get(), count);
+  }
+  return count;
+}
+
+size_t ControlWalkFloor() {
+  size_t jobs = 0;
+  ComApartment apartment;
+  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
+  if (!manager) return jobs;
+  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
+  if (!enumerator) return jobs;
+  for (;;) {
+    ComPtr<IBackgroundCopyJob> job;
+    ULONG fetched = 0;
+    if (enumerator->Next(1, job.put(), &fetched) != S_OK || !job) return jobs;
+    GUID guid{};
+    CoTaskMemText text;
+    job->GetId(&guid);
+    StringFromCLSID(guid, text.put());
+    ++jobs;
+  }
+}

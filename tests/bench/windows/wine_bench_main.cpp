@@ -1,0 +1,185 @@
+// EnumerateJobs against Wine's BITS, a real service in a process of its own, beside the floor of
+// the same COM calls without records. Here the calls cross processes, so they are the cost, and
+// what the program adds must all but vanish beside them.
+//
+//   kestrelmoor_wine_bench.exe create <jobs> <files>
+//       puts that many suspended jobs of that many files each into an empty queue
+//   kestrelmoor_wine_bench.exe run <jobs> <files> <repetitions> <results.json>
+//       times both, alternating, and writes the figures (wine_bench_json.h)
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "bits_api.h"
+#include "catalogue_floors.h"
+#include "com_owners.h"
+#include "job_snapshot.h"
+#include "wine_bench_json.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Elapsed(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// User and kernel time of this process, in milliseconds: the service's work is not in it.
+double ProcessCpuMilliseconds() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+ComPtr<IBackgroundCopyManager> Connect() {
+  ComPtr<IBackgroundCopyManager> manager;
+  const HRESULT hr = CoCreateInstance(CLSID_BackgroundCopyManager, nullptr, CLSCTX_LOCAL_SERVER,
+                                      IID_IBackgroundCopyManager, manager.put_void());
+  if (FAILED(hr)) std::printf("BITS cannot be reached: 0x%08lx\n", static_cast<unsigned long>(hr));
+  return manager;
+}
+
+std::wstring Numbered(const wchar_t* pattern, unsigned job, unsigned file = 0) {
+  wchar_t text[160];
+  std::swprintf(text, 160, pattern, job, file);
+  return text;
+}
+
+// Every address is a closed port on this machine, and the jobs stay suspended: nothing is fetched.
+bool CreateBenchJob(IBackgroundCopyManager* manager, unsigned number, unsigned files) {
+  GUID id{};
+  ComPtr<IBackgroundCopyJob> job;
+  const std::wstring name = Numbered(L"Kestrelmoor bench job %03u", number);
+  HRESULT hr = manager->CreateJob(name.c_str(), BG_JOB_TYPE_DOWNLOAD, &id, job.put());
+  if (SUCCEEDED(hr) && job) {
+    const std::wstring description = Numbered(L"Benchmark queue, job %03u of the Wine run", number);
+    hr = job->SetDescription(description.c_str());
+  }
+  for (unsigned file = 1; SUCCEEDED(hr) && file <= files; ++file) {
+    const std::wstring remote = Numbered(L"http://127.0.0.1:9/bench/job-%03u/part-%u.cab", number, file);
+    const std::wstring local = Numbered(L"C:\\bench\\job-%03u\\part-%u.cab", number, file);
+    hr = job->AddFile(remote.c_str(), local.c_str());
+  }
+  if (FAILED(hr) || !job) {
+    std::printf("job %u could not be created: 0x%08lx\n", number, static_cast<unsigned long>(hr));
+    return false;
+  }
+  return true;
+}
+
+int Create(unsigned jobs, unsigned files) {
+  ComApartment apartment;
+  ComPtr<IBackgroundCopyManager> manager = Connect();
+  if (!apartment.initialised() || !manager) return 1;
+  // Jobs of an earlier run would be timed too: a fresh wineserver starts with an empty queue.
+  const size_t before = EnumerateJobs().size();
+  if (before != 0) {
+    std::printf("the queue already holds %zu jobs: restart the wineserver first\n", before);
+    return 1;
+  }
+  for (unsigned number = 1; number <= jobs; ++number) {
+    if (!CreateBenchJob(manager.get(), number, files)) return 1;
+  }
+  std::printf("created %u jobs of %u files\n", jobs, files);
+  return 0;
+}
+
+// Both must read the whole queue that `create` made, or the comparison means nothing.
+bool ReadsTheQueue(unsigned jobs, unsigned files) {
+  const std::vector<JobInfo> snapshot = EnumerateJobs();
+  const FloorCount floor = SnapshotCallsFloor();
+  size_t snapshotFiles = 0;
+  for (const JobInfo& job : snapshot) snapshotFiles += job.files.size();
+  std::printf("EnumerateJobs read %zu jobs and %zu files, the floor %zu jobs and %zu files\n",
+              snapshot.size(), snapshotFiles, floor.jobs, floor.files);
+  return snapshot.size() == jobs && snapshotFiles == size_t{jobs} * files && floor.jobs == jobs &&
+         floor.files == size_t{jobs} * files;
+}
+
+void TimeSnapshot(TimedCase& timed) {
+  const double cpu = ProcessCpuMilliseconds();
+  const Clock::time_point start = Clock::now();
+  std::vector<JobInfo> snapshot = EnumerateJobs();
+  const Clock::time_point read = Clock::now();
+  timed.cpuMilliseconds.push_back(ProcessCpuMilliseconds() - cpu);
+  snapshot = std::vector<JobInfo>();
+  timed.milliseconds.push_back(Elapsed(start, read));
+  timed.dropMilliseconds.push_back(Elapsed(read, Clock::now()));
+}
+
+void TimeFloor(TimedCase& timed) {
+  const double cpu = ProcessCpuMilliseconds();
+  const Clock::time_point start = Clock::now();
+  SnapshotCallsFloor();
+  timed.milliseconds.push_back(Elapsed(start, Clock::now()));
+  timed.cpuMilliseconds.push_back(ProcessCpuMilliseconds() - cpu);
+}
+
+bool WriteText(const wchar_t* path, const std::string& text) {
+  FILE* file = _wfopen(path, L"wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resultsPath) {
+  // Also the first connection, which starts the service's side of things: not timed.
+  if (!ReadsTheQueue(jobs, files)) {
+    std::printf("the queue is not the one the benchmark was asked for\n");
+    return 1;
+  }
+  const std::string shape = "/" + std::to_string(jobs) + "/" + std::to_string(files);
+  TimedCase snapshot{"WineEnumerateJobs" + shape, {}, {}, {}};
+  TimedCase floor{"WineEnumerateJobsFloor" + shape, {}, {}, {}};
+  // Taking turns, and each going first half of the time, spreads whatever else the machine and
+  // the service do evenly over both.
+  for (unsigned i = 0; i < repetitions; ++i) {
+    if (i % 2 == 0) {
+      TimeSnapshot(snapshot);
+      TimeFloor(floor);
+    } else {
+      TimeFloor(floor);
+      TimeSnapshot(snapshot);
+    }
+  }
+  const double ratio = Median(snapshot.milliseconds) / Median(floor.milliseconds);
+  std::printf("%-28s %10.2f ms (median of %u; drop %.2f ms)\n", snapshot.name.c_str(),
+              Median(snapshot.milliseconds), repetitions, Median(snapshot.dropMilliseconds));
+  std::printf("%-28s %10.2f ms (median of %u)\n", floor.name.c_str(), Median(floor.milliseconds),
+              repetitions);
+  std::printf("ratio %.3fx\n", ratio);
+  if (!WriteText(resultsPath, BenchmarkJson({snapshot, floor}))) {
+    std::printf("cannot write the results\n");
+    return 1;
+  }
+  return 0;
+}
+
+unsigned Count(const wchar_t* text) {
+  wchar_t* end = nullptr;
+  const unsigned long value = std::wcstoul(text, &end, 10);
+  return end != text && *end == L'\0' && value > 0 && value < 100000 ? value : 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  const unsigned jobs = argc > 2 ? Count(argv[2]) : 0;
+  const unsigned files = argc > 3 ? Count(argv[3]) : 0;
+  if (mode == L"create" && argc == 4 && jobs > 0 && files > 0) return Create(jobs, files);
+  if (mode == L"run" && argc == 6 && jobs > 0 && files > 0 && Count(argv[4]) > 0) {
+    // Held across the runs, as the toolkit holds OLE on the GUI thread: each operation's own
+    // initialisation then finds COM up, as it does in the program.
+    ComApartment apartment;
+    return Run(jobs, files, Count(argv[4]), argv[5]);
+  }
+  std::printf("usage: kestrelmoor_wine_bench create <jobs> <files>\n"
+              "       kestrelmoor_wine_bench run <jobs> <files> <repetitions> <results.json>\n");
+  return 2;
+}
