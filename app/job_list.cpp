@@ -23,11 +23,22 @@ bool IsUnsafeInLine(WCHAR unit) {
          unit == 0x2029;
 }
 
+// The X server refuses to draw a few hundred thousand characters in one request, and Xlib then
+// aborts the program; a column shows at most this many code units, far more than the list's width,
+// and marks the cut with an ellipsis. Job Details and the export keep the whole text.
+constexpr size_t kMostShownInColumn = 4096;
+
+bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
 // Job texts are chosen by other users. A TAB would open a column of its own and push the fields
 // after it aside, and a line break or other control character would break or garble the line; each
 // is shown as a blank, so every line has exactly its three columns.
 std::string ColumnText(const WideText& text) {
-  WideText shown = text;
+  WideText shown = text.substr(0, kMostShownInColumn);
+  if (text.size() > kMostShownInColumn) {
+    if (IsHighSurrogate(shown.back())) shown.pop_back();  // a pair is never split
+    shown += WCHAR(0x2026);
+  }
   for (WCHAR& unit : shown) {
     if (IsUnsafeInLine(unit)) unit = WCHAR(' ');
   }
