@@ -78,6 +78,13 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
+  // The Job Details windows a test left open are deleted, as their close box would; hiding alone
+  // would leave them allocated with no one to free them.
+  std::vector<Fl_Window*> opened;
+  for (Fl_Window* shown = Fl::first_window(); shown != nullptr; shown = Fl::next_window(shown)) {
+    if (shown != window.mainWindow) opened.push_back(shown);
+  }
+  for (Fl_Window* each : opened) delete each;
   HideWindowsExcept(nullptr);
   delete window.mainWindow;
   jobBrowser = nullptr;

@@ -96,7 +96,9 @@ struct SYSTEMTIME {
   WORD wMilliseconds;
 };
 
-enum BG_JOB_STATE {
+// The codes come from another process and may be any 32-bit value, as the SDK's int-sized enums
+// allow; the fixed underlying type makes every such value a valid one instead of undefined.
+enum BG_JOB_STATE : int {
   BG_JOB_STATE_QUEUED = 0,
   BG_JOB_STATE_CONNECTING = 1,
   BG_JOB_STATE_TRANSFERRING = 2,
@@ -108,9 +110,9 @@ enum BG_JOB_STATE {
   BG_JOB_STATE_CANCELLED = 8
 };
 
-enum BG_JOB_TYPE { BG_JOB_TYPE_DOWNLOAD = 0, BG_JOB_TYPE_UPLOAD = 1, BG_JOB_TYPE_UPLOAD_REPLY = 2 };
+enum BG_JOB_TYPE : int { BG_JOB_TYPE_DOWNLOAD = 0, BG_JOB_TYPE_UPLOAD = 1, BG_JOB_TYPE_UPLOAD_REPLY = 2 };
 
-enum BG_JOB_PRIORITY {
+enum BG_JOB_PRIORITY : int {
   BG_JOB_PRIORITY_FOREGROUND = 0,
   BG_JOB_PRIORITY_HIGH = 1,
   BG_JOB_PRIORITY_NORMAL = 2,
