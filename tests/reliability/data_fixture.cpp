@@ -1,0 +1,64 @@
+#include "data_fixture.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "export_job.h"
+#include "job_list.h"
+#include "job_report.h"
+#include "job_snapshot.h"
+#include "layout_oracles.h"
+#include "text_oracles.h"
+
+namespace fs = std::filesystem;
+
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void DataTest::SetUp() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  folder = fs::temp_directory_path() /
+           ("kestrelmoor-reliability-" + std::string(test->test_suite_name()) + "-" + test->name());
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  fs::create_directories(folder);
+  InstallBitsProvider(&provider);
+  provider.recordCalls = false;  // a huge queue makes millions of calls
+  ui.Install();
+}
+
+void DataTest::TearDown() {
+  InstallBitsProvider(nullptr);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+std::vector<JobInfo> DataTest::Snapshot(std::vector<ProviderJob> jobs) {
+  provider.jobs = std::move(jobs);
+  provider.resetCounters();
+  std::vector<JobInfo> snapshot = EnumerateJobs();
+  EXPECT_EQ(provider.liveInterfaces(), 0);
+  EXPECT_EQ(provider.liveStrings(), 0);
+  EXPECT_EQ(provider.comInitDepth(), 0);
+  EXPECT_TRUE(provider.misuse.empty());
+  return snapshot;
+}
+
+void DataTest::ExpectListReportAndExportRight(const JobInfo& job) {
+  EXPECT_EQ(ListLineMismatch(job, JobListLine(job)), "");
+  const std::string report = FormatJobReport(job);
+  EXPECT_EQ(ReportMismatch(job, report), "");
+
+  const fs::path file = folder / "export.txt";
+  ui.savePath = file.u8string();
+  ui.boxes.clear();
+  ExportJob(job);
+  EXPECT_TRUE(ui.boxes.empty()) << ui.boxes.front().text;
+  const std::string bytes = ReadFileBytes(file);
+  const std::string expected = WithCrLf(report);
+  EXPECT_EQ(bytes.size(), expected.size());
+  EXPECT_TRUE(bytes == expected) << "the export file is not the report with CR LF line ends";
+}

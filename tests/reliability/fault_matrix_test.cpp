@@ -1,0 +1,266 @@
+// Every call that EnumerateJobs and the four control operations make, failed in turn: the matrix
+// comes from the call sequence of a clean run, so a call added to either cannot escape it. After
+// each run the answer must follow the failure tables and the connection must be fully given back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "bits_provider.h"
+#include "fault_sites.h"
+#include "job_control.h"
+#include "job_snapshot.h"
+#include "reliability_queue.h"
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string joined;
+  for (const std::string& line : lines) joined += "  " + line + "\n";
+  return joined;
+}
+
+// The test itself stands for a thread on which the toolkit has already initialised COM.
+void EnterOuterApartment(bool outer) {
+  if (outer) {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  }
+}
+
+// Everything given back; COM uninitialised by the operation exactly when its own initialisation
+// succeeded, and only once.
+void ExpectGivenBack(const BitsProvider& provider, bool initFailed, bool outer) {
+  EXPECT_EQ(provider.liveInterfaces(), 0);
+  EXPECT_EQ(provider.liveStrings(), 0);
+  EXPECT_TRUE(provider.misuse.empty()) << Joined(provider.misuse);
+  EXPECT_EQ(provider.uses("CoUninitialize"), initFailed ? 0u : 1u);
+  EXPECT_EQ(provider.comInitDepth(), outer ? 1 : 0);
+}
+
+class FaultMatrixTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InstallBitsProvider(&provider); }
+  void TearDown() override {
+    while (provider.comInitDepth() > 0) CoUninitialize();
+    InstallBitsProvider(nullptr);
+  }
+
+  void Prepare(const std::vector<ProviderJob>& queue, std::vector<ProviderFault> faults) {
+    provider.jobs = queue;
+    provider.faults = std::move(faults);
+    provider.resetCounters();
+  }
+
+  BitsProvider provider;
+};
+
+// ---- The snapshot
+
+class SnapshotFaultMatrix : public FaultMatrixTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SnapshotFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythingBack) {
+  const bool outer = GetParam();
+  const std::vector<ProviderJob> queue = MatrixSnapshotQueue();
+  EnterOuterApartment(outer);
+
+  Prepare(queue, {});
+  const std::vector<JobInfo> clean = EnumerateJobs();
+  ASSERT_EQ(clean.size(), queue.size());
+  ExpectGivenBack(provider, false, outer);
+  const std::vector<CallSite> sites = CallSitesOf(provider.calls);
+
+  std::set<std::string> failedCalls;
+  int runs = 0;
+  for (const CallSite& site : sites) {
+    if (!CanBeFaulted(site.call)) continue;
+    for (bool nullOutput : {false, true}) {
+      if (nullOutput && !HandsBackSomething(site.call)) continue;
+      SCOPED_TRACE(Describe(site, nullOutput));
+      const HRESULT code = site.call == "CoInitializeEx" ? RPC_E_CHANGED_MODE : E_FAIL;
+      Prepare(queue, {ProviderFault{site.call, site.nth, code, nullOutput}});
+
+      const std::vector<JobInfo> actual = EnumerateJobs();
+
+      ASSERT_GE(provider.uses(site.call), site.nth) << "the failing call was not reached";
+      std::string problem;
+      const std::vector<JobInfo> expected =
+          SnapshotUnderFault(clean, site, nullOutput, actual, problem);
+      EXPECT_EQ(problem, "");
+      ASSERT_EQ(actual.size(), expected.size());
+      for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(FirstDifference(expected[i], actual[i]), "") << "job " << i;
+      }
+      const bool initFailed = site.call == "CoInitializeEx";
+      if (initFailed) {
+        EXPECT_EQ(provider.calls, std::vector<std::string>{"CoInitializeEx"});
+      }
+      ExpectGivenBack(provider, initFailed, outer);
+      failedCalls.insert(site.call);
+      ++runs;
+    }
+  }
+  RecordProperty("faulted_runs", runs);
+  // The queue is small but reaches every kind of call the snapshot makes.
+  for (const char* call :
+       {"CoInitializeEx", "CoCreateInstance", "OleRun", "IUnknown::QueryInterface",
+        "IBackgroundCopyManager::EnumJobs", "IEnumBackgroundCopyJobs::Next",
+        "IBackgroundCopyJob::GetTimes", "IBackgroundCopyJob::GetNotifyInterface",
+        "IBackgroundCopyJob2::GetNotifyCmdLine", "IEnumBackgroundCopyFiles::Next",
+        "IBackgroundCopyFile::GetProgress", "StringFromCLSID"}) {
+    EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Apartments, SnapshotFaultMatrix, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "OnAnInitialisedThread" : "OnAFreshThread";
+                         });
+
+// ---- Job control
+
+struct ControlCase {
+  const char* name;
+  bool (*operation)(WideText);
+  // Whether the queue shows the operation's effect on the target job.
+  bool (*changed)(const std::vector<ProviderJob>& before, const std::vector<ProviderJob>& after);
+};
+
+bool TargetGone(const std::vector<ProviderJob>& before, const std::vector<ProviderJob>& after) {
+  if (after.size() + 1 != before.size()) return false;
+  for (size_t i = 0, k = 0; i < before.size(); ++i) {
+    if (static_cast<int>(i) == kMatrixTarget) continue;
+    if (!(after[k++].id == before[i].id)) return false;
+  }
+  return true;
+}
+
+bool OnlyTargetIn(BG_JOB_STATE state, const std::vector<ProviderJob>& before,
+                  const std::vector<ProviderJob>& after) {
+  if (after.size() != before.size()) return false;
+  for (size_t i = 0; i < before.size(); ++i) {
+    const bool target = static_cast<int>(i) == kMatrixTarget;
+    if (!(after[i].id == before[i].id)) return false;
+    if (after[i].state != (target ? state : before[i].state)) return false;
+  }
+  return true;
+}
+
+bool Unchanged(const std::vector<ProviderJob>& before, const std::vector<ProviderJob>& after) {
+  if (after.size() != before.size()) return false;
+  for (size_t i = 0; i < before.size(); ++i) {
+    if (!(after[i].id == before[i].id) || after[i].state != before[i].state) return false;
+  }
+  return true;
+}
+
+const ControlCase kControlCases[] = {
+    {"Complete", CompleteJob, TargetGone},
+    {"Cancel", CancelJob, TargetGone},
+    {"Suspend", SuspendJob,
+     [](const std::vector<ProviderJob>& b, const std::vector<ProviderJob>& a) {
+       return OnlyTargetIn(BG_JOB_STATE_SUSPENDED, b, a);
+     }},
+    {"Resume", ResumeJob,
+     [](const std::vector<ProviderJob>& b, const std::vector<ProviderJob>& a) {
+       return OnlyTargetIn(BG_JOB_STATE_QUEUED, b, a);
+     }},
+};
+
+class ControlFaultMatrix
+    : public FaultMatrixTest,
+      public ::testing::WithParamInterface<std::tuple<ControlCase, bool>> {};
+
+TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingElse) {
+  const ControlCase& control = std::get<0>(GetParam());
+  const bool outer = std::get<1>(GetParam());
+  const std::vector<ProviderJob> queue = MatrixControlQueue();
+  const WideText target = MatrixTargetId();
+  EnterOuterApartment(outer);
+
+  Prepare(queue, {});
+  ASSERT_TRUE(control.operation(target));
+  ASSERT_TRUE(control.changed(queue, provider.jobs)) << "the clean run did not change the job";
+  ExpectGivenBack(provider, false, outer);
+  const std::vector<CallSite> sites = CallSitesOf(provider.calls);
+  const std::string method = std::string("IBackgroundCopyJob::") + control.name;
+
+  std::set<std::string> failedCalls;
+  int runs = 0;
+  for (const CallSite& site : sites) {
+    if (!CanBeFaulted(site.call)) continue;
+    for (bool nullOutput : {false, true}) {
+      if (nullOutput && !HandsBackSomething(site.call)) continue;
+      SCOPED_TRACE(Describe(site, nullOutput));
+      const HRESULT code = site.call == "CoInitializeEx" ? RPC_E_CHANGED_MODE : E_FAIL;
+      Prepare(queue, {ProviderFault{site.call, site.nth, code, nullOutput}});
+
+      const bool answer = control.operation(target);
+
+      ASSERT_GE(provider.uses(site.call), site.nth) << "the failing call was not reached";
+      std::string problem;
+      bool expected = ControlUnderFault(site, kMatrixTarget, problem);
+      EXPECT_EQ(problem, "");
+      // A thread whose COM the toolkit has initialised goes on in that apartment when the
+      // operation's own initialisation is refused.
+      const bool initFailed = site.call == "CoInitializeEx";
+      if (initFailed) expected = outer;
+      EXPECT_EQ(answer, expected);
+      if (expected) {
+        EXPECT_TRUE(control.changed(queue, provider.jobs));
+      } else {
+        EXPECT_TRUE(Unchanged(queue, provider.jobs)) << "a failed operation changed the queue";
+      }
+      ExpectGivenBack(provider, initFailed, outer);
+      failedCalls.insert(site.call);
+      ++runs;
+    }
+  }
+  RecordProperty("faulted_runs", runs);
+  for (const std::string& call :
+       {std::string("CoCreateInstance"), std::string("IBackgroundCopyManager::EnumJobs"),
+        std::string("IEnumBackgroundCopyJobs::Next"), std::string("IBackgroundCopyJob::GetId"),
+        std::string("StringFromCLSID"), method}) {
+    EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, ControlFaultMatrix,
+    ::testing::Combine(::testing::ValuesIn(kControlCases), ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<ControlCase, bool>>& info) {
+      return std::string(std::get<0>(info.param).name) +
+             (std::get<1>(info.param) ? "OnAnInitialisedThread" : "OnAFreshThread");
+    });
+
+// ---- The rules themselves: a call they do not know must not pass unnoticed.
+
+TEST(FaultRules, UnknownCallIsReportedInsteadOfPassing) {
+  const std::vector<CallSite> sites =
+      CallSitesOf({"CoInitializeEx", "IEnumBackgroundCopyJobs::Next", "IBackgroundCopyJob::GetError"});
+  ASSERT_EQ(sites.size(), 3u);
+  EXPECT_EQ(sites[2].job, 0);
+  std::string problem;
+  SnapshotUnderFault(std::vector<JobInfo>(1), sites[2], false, std::vector<JobInfo>(1), problem);
+  EXPECT_NE(problem, "");
+  problem.clear();
+  ControlUnderFault(sites[2], 0, problem);
+  EXPECT_NE(problem, "");
+}
+
+TEST(FaultRules, SitesCountUsesAndFollowTheWalk) {
+  const std::vector<CallSite> sites = CallSitesOf(
+      {"IEnumBackgroundCopyJobs::Next", "IEnumBackgroundCopyFiles::Next",
+       "IBackgroundCopyFile::GetProgress", "IEnumBackgroundCopyFiles::Next",
+       "IBackgroundCopyFile::GetProgress", "IEnumBackgroundCopyJobs::Next",
+       "IBackgroundCopyJob::GetId"});
+  EXPECT_EQ(sites[4].nth, 2u);
+  EXPECT_EQ(sites[4].job, 0);
+  EXPECT_EQ(sites[4].file, 1);
+  EXPECT_EQ(sites[6].job, 1);
+  EXPECT_EQ(sites[6].file, -1);
+}
+
+}  // namespace

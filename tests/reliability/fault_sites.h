@@ -1,0 +1,41 @@
+// The calls of a recorded run, each placed in the walk it was made in, and what failing it must do
+// to the answer of the snapshot and of a job-control operation.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bits_provider.h"
+#include "job_info.h"
+
+// One call of a clean run: the call, which use of it this was, and the job and file in hand.
+struct CallSite {
+  std::string call;
+  unsigned nth = 0;  // counted from 1, as ProviderFault::nth
+  int job = -1;      // position of the job that the latest IEnumBackgroundCopyJobs::Next fetched
+  int file = -1;     // position of the file within that job, -1 outside the file walk
+};
+
+std::vector<CallSite> CallSitesOf(const std::vector<std::string>& calls);
+
+// The provider cannot fail reference counting, uninitialisation or freeing.
+bool CanBeFaulted(const std::string& call);
+// Whether the call hands something back, so that it can also succeed with nothing.
+bool HandsBackSomething(const std::string& call);
+
+std::string Describe(const CallSite& site, bool nullOutput);
+
+// What EnumerateJobs must answer when the call at `site` fails (or succeeds handing back nothing),
+// derived from the clean run's answer. Where the failure leaves a value to the implementer, the
+// actual value is checked to be well formed and then taken over. `problem` names a call for which
+// no rule is known, or a value left to the implementer that is not well formed.
+std::vector<JobInfo> SnapshotUnderFault(const std::vector<JobInfo>& clean, const CallSite& site,
+                                        bool nullOutput, const std::vector<JobInfo>& actual,
+                                        std::string& problem);
+
+// What a control operation on the job at position `target` must answer when the call at `site`
+// fails: false when the failure can change the outcome, true when it cannot. `problem` as above.
+bool ControlUnderFault(const CallSite& site, int target, std::string& problem);
+
+// The first field in which two records differ, or empty.
+std::string FirstDifference(const JobInfo& expected, const JobInfo& actual);

@@ -1,0 +1,23 @@
+#include "recording_ui.h"
+
+void RecordingUi::Install() {
+  UiSeam& ui = Ui();
+  ui.findWindow = [](const std::string&) { return NativeWindow(nullptr); };
+  auto record = [this](NativeWindow, const std::string& text, const std::string& caption,
+                       unsigned flags) {
+    boxes.push_back(RecordedBox{text, caption, flags});
+    return (flags & box::kButtonsMask) == box::kYesNo ? box::kIdYes : box::kIdOk;
+  };
+  ui.messageBox = record;
+  ui.messageBoxNarrow = record;
+  ui.runSaveDialog = [this](const SaveDialogSetup&) {
+    SaveDialogOutcome outcome;
+    outcome.status = savePath.empty() ? 1 : 0;
+    outcome.path = savePath;
+    return outcome;
+  };
+  ui.shellOpen = [](const std::string&) -> intptr_t { return 42; };
+  ui.setWindowIcon = [](NativeWindow) {};
+}
+
+RecordingUi::~RecordingUi() { RestorePlatformUi(); }
