@@ -30,5 +30,13 @@ bench: deps
 	@cmake --build $(BENCH_DIR) --parallel $(JOBS)
 	@bash tests/bench/run_bench.sh $(BENCH_DIR)
 
+# Every fuzz target for FUZZ_SECONDS each (make test runs them for 15 s), from its committed seeds
+# and what earlier runs (these and the short ones of make test) found in the same work folders; a
+# crashing input is kept there too.
+FUZZ_SECONDS ?= 600
+fuzz: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS) --target kestrelmoor_fuzz
+	@bash tests/fuzz/run_fuzzers.sh $(BUILD_DIR)/fuzz/tests/fuzz $(BUILD_DIR)/tests/fuzz/runs $(FUZZ_SECONDS)
+
 clean:
 	@rm -rf $(BUILD_DIR)
