@@ -2,7 +2,9 @@
 // expected values were checked against Wine's kernel32 as well.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "bits_api.h"
@@ -69,6 +71,23 @@ TEST(WideCharToMultiByteTest, FailsOnABufferTooSmall) {
   const WCHAR text[] = {0x4E2D, u'!', 0};
   char buffer[8] = {};
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, 2, buffer, 3, nullptr, nullptr), 0);
+}
+
+// Plain ASCII is copied a run at a time; the room left is still checked for the whole run, and a
+// run ends at the first unit that needs more than one byte, a surrogate pair's included.
+TEST(WideCharToMultiByteTest, AsciiRunsBetweenOtherUnits) {
+  const WCHAR text[] = {u'a', u'b', 0x00E9, u'c', 0xD83D, 0xDE00, u'd', u'e', u'f', 0x7F, 0};
+  const std::string expected = "ab\xC3\xA9" "c\xF0\x9F\x98\x80" "def\x7F";
+  ASSERT_EQ(ToUtf8Size(text, 10), static_cast<int>(expected.size()));
+  char buffer[32];
+  std::fill(std::begin(buffer), std::end(buffer), '#');
+  const int size = static_cast<int>(expected.size());
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, 10, buffer, size, nullptr, nullptr), size);
+  EXPECT_EQ(std::string(buffer, expected.size() + 1), expected + "#");
+  // One byte short, in the last run: refused, and nothing is written past the buffer.
+  std::fill(std::begin(buffer), std::end(buffer), '#');
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, 10, buffer, size - 1, nullptr, nullptr), 0);
+  EXPECT_EQ(buffer[size - 1], '#');
 }
 
 TEST(WideCharToMultiByteTest, FailsOnAnEmptyInput) {
