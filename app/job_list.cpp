@@ -30,10 +30,24 @@ constexpr size_t kMostShownInColumn = 4096;
 
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
+bool IsShownAsWritten(const WideText& text) {
+  if (text.size() > kMostShownInColumn) return false;
+  for (WCHAR unit : text) {
+    if (IsUnsafeInLine(unit)) return false;
+  }
+  return true;
+}
+
 // Job texts are chosen by other users. A TAB would open a column of its own and push the fields
 // after it aside, and a line break or other control character would break or garble the line; each
-// is shown as a blank, so every line has exactly its three columns.
-std::string ColumnText(const WideText& text) {
+// is shown as a blank, so every line has exactly its three columns. Only a text that needs it is
+// copied to be mended: the list is filled with every job of every user.
+void AppendColumn(const WideText& text, std::string& line) {
+  line += kLiteralColumn;
+  if (IsShownAsWritten(text)) {
+    line += ToUtf8(text);
+    return;
+  }
   WideText shown = text.substr(0, kMostShownInColumn);
   if (text.size() > kMostShownInColumn) {
     if (IsHighSurrogate(shown.back())) shown.pop_back();  // a pair is never split
@@ -42,14 +56,19 @@ std::string ColumnText(const WideText& text) {
   for (WCHAR& unit : shown) {
     if (IsUnsafeInLine(unit)) unit = WCHAR(' ');
   }
-  return kLiteralColumn + ToUtf8(shown);
+  line += ToUtf8(shown);
 }
 
 }  // namespace
 
 std::string JobListLine(const JobInfo& job) {
-  return ColumnText(job.displayName) + '\t' + ColumnText(job.description) + '\t' +
-         ColumnText(job.state);
+  std::string line;
+  AppendColumn(job.displayName, line);
+  line += '\t';
+  AppendColumn(job.description, line);
+  line += '\t';
+  AppendColumn(job.state, line);
+  return line;
 }
 
 std::optional<WideText> JobIdOnLine(int line) {
@@ -64,9 +83,9 @@ void ReloadJobList(Fl_Widget*, void*) {
   try {
     std::vector<JobInfo> snapshot = EnumerateJobs();
     lineJobIds.reserve(snapshot.size());
-    for (const JobInfo& job : snapshot) {
+    for (JobInfo& job : snapshot) {
       const std::string line = JobListLine(job);
-      lineJobIds.push_back(job.id);
+      lineJobIds.push_back(std::move(job.id));  // the snapshot is dropped next
       jobBrowser->add(line.c_str(), nullptr);
     }
   } catch (...) {
