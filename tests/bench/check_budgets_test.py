@@ -39,6 +39,7 @@ def native_run(**times):
         "FormatJobReport/200": 0.2, "FormatJobReportCopy/200": 0.01,
         "ToUtf8/1048576": 1.5, "ToUtf8Copy/1048576": 0.05,
         "ReloadJobList/10000/10": 1.4, "ReloadJobListFloor/10000/10": 1.0,
+        "ListAdds/10000/10": 0.02,
         "StartUp": 90,
     }
     figures.update(times)
