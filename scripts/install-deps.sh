@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libfltk1.3-dev
   libgtest-dev libgmock-dev googletest
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick tesseract-ocr
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine
   fp-utils icoutils
