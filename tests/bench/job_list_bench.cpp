@@ -33,13 +33,18 @@ Fl_Hold_Browser* ShownJobList() {
   return built ? jobBrowser : nullptr;
 }
 
-void ReloadJobListCase(benchmark::State& state) {
+// The case's queue installed and the shown list to fill, or null (and the case skipped) when
+// there is no display.
+Fl_Hold_Browser* ListWithQueue(benchmark::State& state) {
   InstallBenchQueue(Jobs(state), Files(state));
   Fl_Hold_Browser* list = ShownJobList();
-  if (list == nullptr) {
-    state.SkipWithError("no display: run the suite under Xvfb");
-    return;
-  }
+  if (list == nullptr) state.SkipWithError("no display: run the suite under Xvfb");
+  return list;
+}
+
+void ReloadJobListCase(benchmark::State& state) {
+  Fl_Hold_Browser* list = ListWithQueue(state);
+  if (list == nullptr) return;
   for (auto _ : state) {
     ReloadJobList(nullptr, nullptr);
     if (static_cast<size_t>(list->size()) != Jobs(state)) {
@@ -57,12 +62,8 @@ std::vector<std::string> PreparedLines() {
 }
 
 void ReloadJobListFloorCase(benchmark::State& state) {
-  InstallBenchQueue(Jobs(state), Files(state));
-  Fl_Hold_Browser* list = ShownJobList();
-  if (list == nullptr) {
-    state.SkipWithError("no display: run the suite under Xvfb");
-    return;
-  }
+  Fl_Hold_Browser* list = ListWithQueue(state);
+  if (list == nullptr) return;
   const std::vector<std::string> lines = PreparedLines();
   for (auto _ : state) {
     list->clear();
@@ -78,12 +79,8 @@ void ReloadJobListFloorCase(benchmark::State& state) {
 }
 
 void ListAddsCase(benchmark::State& state) {
-  InstallBenchQueue(Jobs(state), Files(state));
-  Fl_Hold_Browser* list = ShownJobList();
-  if (list == nullptr) {
-    state.SkipWithError("no display: run the suite under Xvfb");
-    return;
-  }
+  Fl_Hold_Browser* list = ListWithQueue(state);
+  if (list == nullptr) return;
   const std::vector<std::string> lines = PreparedLines();
   for (auto _ : state) {
     list->clear();
