@@ -83,9 +83,11 @@ void ReloadJobList(Fl_Widget*, void*) {
   try {
     std::vector<JobInfo> snapshot = EnumerateJobs();
     lineJobIds.reserve(snapshot.size());
-    for (JobInfo& job : snapshot) {
+    for (const JobInfo& job : snapshot) {
       const std::string line = JobListLine(job);
-      lineJobIds.push_back(std::move(job.id));  // the snapshot is dropped next
+      // A copy, not the snapshot's own text: the identifiers outlive the snapshot, and a kept
+      // text would keep the snapshot's memory with it.
+      lineJobIds.push_back(job.id);
       jobBrowser->add(line.c_str(), nullptr);
     }
   } catch (...) {

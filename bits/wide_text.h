@@ -4,5 +4,6 @@
 #include <string>
 
 #include "bits_api.h"
+#include "text_allocator.h"
 
-using WideText = std::basic_string<WCHAR>;
+using WideText = std::basic_string<WCHAR, std::char_traits<WCHAR>, TextAllocator<WCHAR>>;

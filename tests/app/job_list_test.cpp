@@ -182,4 +182,19 @@ TEST_F(JobListTest, EachLineRemembersTheIdentifierOfItsJob) {
   EXPECT_FALSE(JobIdOnLine(3).has_value());
 }
 
+TEST_F(JobListTest, FilledListKeepsNoneOfTheSnapshotsMemory) {
+  // Long texts for many jobs: a snapshot of them takes many slabs, the identifiers a few.
+  const std::u16string longText(300, u'x');
+  provider.jobs.clear();
+  for (uint32_t serial = 1; serial <= 1500; ++serial) {
+    provider.jobs.push_back(MakeJob(serial, longText, longText));
+  }
+  const size_t slabsBefore = LiveTextSlabs();
+  ReloadJobList(nullptr, nullptr);
+  ASSERT_EQ(jobBrowser->size(), 1500);
+  EXPECT_EQ(*JobIdOnLine(1500), CurrentJobs().back().id);
+  // 1,500 identifiers of 88 bytes fill three slabs; the snapshot took some thirty.
+  EXPECT_LE(LiveTextSlabs(), slabsBefore + 4);
+}
+
 }  // namespace

@@ -276,4 +276,28 @@ TEST_F(Snapshot, FreesEachStringItWasHandedOnce) {
   ExpectAllGivenBack();
 }
 
+TEST_F(Snapshot, LongQueueKeepsItsOrderAndDroppingItGivesItsMemoryBack) {
+  constexpr uint32_t kJobs = 700;  // records are gathered in blocks of a few hundred
+  for (uint32_t n = 0; n < kJobs; ++n) {
+    ProviderJob job = PlainJob(static_cast<uint8_t>(n));
+    job.id.Data1 = n;
+    const std::string digits = std::to_string(n);
+    job.displayName = WideText(WIDE_TEXT("Queued job ")) + WideText(digits.begin(), digits.end());
+    provider.jobs.push_back(job);
+  }
+  const size_t slabsBefore = LiveTextSlabs();
+  std::vector<JobInfo> jobs = EnumerateJobs();
+  ASSERT_EQ(jobs.size(), kJobs);
+  for (uint32_t n = 0; n < kJobs; ++n) {
+    ASSERT_EQ(ToUtf8(jobs[n].displayName), "Queued job " + std::to_string(n));
+    ASSERT_EQ(jobs[n].files.size(), 1u);
+  }
+  EXPECT_EQ(jobs.back().files[0].localName, WIDE_TEXT("C:\\Data\\a.bin"));
+  EXPECT_GE(LiveTextSlabs(), slabsBefore + 3);
+
+  jobs = std::vector<JobInfo>();
+  EXPECT_LE(LiveTextSlabs(), slabsBefore + 1);
+  ExpectAllGivenBack();
+}
+
 }  // namespace

@@ -116,7 +116,7 @@ std::optional<std::vector<FixtureJob>> ReadFixtureJobs(const std::wstring& path,
                                                        std::string& error) {
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (file == nullptr) {
-    error = "cannot open " + Utf8OfWide(path);
+    error = "cannot open " + Utf8OfWide(WideText(path.begin(), path.end()));
     return std::nullopt;
   }
   std::string content;
