@@ -32,10 +32,10 @@ bool RunningOnce() { return runningOnce; }
 void SetRunningOnce(bool once) { runningOnce = once; }
 
 benchmark::internal::Benchmark* Planned(benchmark::internal::Benchmark* bench,
-                                        benchmark::IterationCount iterations) {
+                                        benchmark::IterationCount iterations, int repetitions) {
   if (runningOnce) return bench->Iterations(1)->Repetitions(1);
   // On two cores shared with compilers, a median of several repetitions is the figure to trust.
-  return bench->Iterations(iterations)->Repetitions(5)->ReportAggregatesOnly(true);
+  return bench->Iterations(iterations)->Repetitions(repetitions)->ReportAggregatesOnly(true);
 }
 
 int main(int argc, char** argv) {

@@ -10,11 +10,16 @@
 bool RunningOnce();
 void SetRunningOnce(bool once);
 
-// Applies the plan to a case: one iteration when running once; otherwise repetitions of
+// Applies the plan to a case: one iteration when running once; otherwise `repetitions` runs of
 // `iterations` each, whose median the budget check reads. The count is fixed per case, sized to
 // take a few tenths of a second: repetitions run in random turns must all run the same count.
+constexpr int kRepetitions = 5;
+// For the cases a budget is read from whose time swings most from run to run with what the
+// other core and the caches are doing: the snapshot beside its floor.
+constexpr int kBudgetRepetitions = 15;
 benchmark::internal::Benchmark* Planned(benchmark::internal::Benchmark* bench,
-                                        benchmark::IterationCount iterations);
+                                        benchmark::IterationCount iterations,
+                                        int repetitions = kRepetitions);
 
 // The cases of each file, registered by main after the flags are read.
 void RegisterCatalogueBenchmarks();

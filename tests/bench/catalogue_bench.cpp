@@ -104,11 +104,11 @@ void RegisterCatalogueBenchmarks() {
     Planned(benchmark::RegisterBenchmark("EnumerateJobs", EnumerateJobsCase)
                 ->Args({shape.jobs, shape.files})
                 ->Unit(benchmark::kMillisecond),
-            shape.iterations);
+            shape.iterations, kBudgetRepetitions);
     Planned(benchmark::RegisterBenchmark("EnumerateJobsFloor", EnumerateJobsFloorCase)
                 ->Args({shape.jobs, shape.files})
                 ->Unit(benchmark::kMillisecond),
-            shape.iterations);
+            shape.iterations, kBudgetRepetitions);
   }
   Planned(benchmark::RegisterBenchmark("CancelJobWalk", CancelJobWalkCase)
               ->Arg(10000)
