@@ -6,8 +6,8 @@
 //
 // Given-back slabs are kept for the next texts rather than returned to the heap. Slabs freed all
 // together would otherwise merge at the top of the heap and be handed back to the system, and the
-// next snapshot of the same queue would fault every page of them in again; the heap keeps freed
-// blocks in the same way, so the program holds no more than it did when each text was a heap block.
+// next snapshot of the same queue would fault every page of them in again. The heap kept the freed
+// blocks of texts in much the same way when each text was a heap block of its own.
 #include "text_allocator.h"
 
 #include <atomic>
