@@ -41,7 +41,6 @@ struct Slab {
   std::atomic<std::ptrdiff_t> balance{0};
   std::ptrdiff_t cut = 0;  // the owning thread's alone
   char* next = nullptr;    // the owning thread's alone
-  char* end = nullptr;
 };
 
 struct alignas(kGrain) BlockHeader {
@@ -96,7 +95,6 @@ Slab* NewSlab() {
   char* memory = static_cast<char*>(TakeSlabMemory());
   Slab* slab = new (memory) Slab;
   slab->next = memory + kSlabHeader;
-  slab->end = memory + kSlabBytes;
   POISON_TEXT_BYTES(slab->next, kSlabBytes - kSlabHeader);
   liveSlabs.fetch_add(1, std::memory_order_relaxed);
   return slab;
@@ -131,7 +129,7 @@ void* AllocateTextBytes(std::size_t bytes) {
   if (bytes > kLongestSlabText) return ::operator new(bytes);
   const std::size_t size = sizeof(BlockHeader) + Rounded(bytes == 0 ? 1 : bytes);
   Slab* slab = currentSlab.slab;
-  if (slab == nullptr || static_cast<std::size_t>(slab->end - slab->next) < size) {
+  if (slab == nullptr || static_cast<std::size_t>(reinterpret_cast<char*>(slab) + kSlabBytes - slab->next) < size) {
     Slab* fresh = NewSlab();  // may throw; nothing has changed yet
     if (slab != nullptr) Retire(slab);
     currentSlab.slab = slab = fresh;
