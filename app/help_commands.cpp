@@ -1,10 +1,9 @@
-#include "help_commands.h"
+#include "app/help_commands.h"
 
 #include <string>
 
-#include "app_constants.h"
-#include "product.h"
-#include "ui_seam.h"
+#include "res/product.h"
+#include "ui/ui_seam.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ std::string HelpFilePath(const std::string& folder) {
   const char separator = folder.front() == '/' ? '/' : '\\';
   std::string path = folder;
   if (path.back() != separator) path += separator;
-  path += kHelpFileName;
+  path += KESTRELMOOR_HELP_FILE;
   return path;
 }
 
@@ -44,7 +43,7 @@ void OpenHelpFile() {
     // folder is exactly the one not to trust: the file counts as not found.
     const intptr_t result = folder.empty() ? kFileNotFound : Ui().shellOpen(HelpFilePath(folder));
     if (result > 32) return;
-    NativeWindow owner = Ui().findWindow(kMainWindowTitle);
+    NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
     Ui().messageBox(owner, HelpErrorText(result), "Error", box::kOk | box::kIconError);
   } catch (...) {
     // A failed allocation while building the message leaves nothing better to show.
@@ -55,21 +54,21 @@ void OnHelp(Fl_Widget*, void*) { OpenHelpFile(); }
 
 void OnVisitWebsite(Fl_Widget*, void*) {
   try {
-    Ui().shellOpen(kSiteAddress);
+    Ui().shellOpen(KESTRELMOOR_SITE);
   } catch (...) {
   }
 }
 
 void OnContact(Fl_Widget*, void*) {
   try {
-    Ui().shellOpen(kContactAddress);
+    Ui().shellOpen(KESTRELMOOR_CONTACT_PAGE);
   } catch (...) {
   }
 }
 
 void OnAbout(Fl_Widget*, void*) {
   try {
-    NativeWindow owner = Ui().findWindow(kMainWindowTitle);
+    NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
     Ui().messageBox(owner, AboutText(), "About " KESTRELMOOR_NAME, box::kOk);
   } catch (...) {
   }

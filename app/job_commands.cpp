@@ -1,17 +1,17 @@
-#include "job_commands.h"
+#include "app/job_commands.h"
 
 #include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
 
-#include "app_constants.h"
-#include "export_job.h"
-#include "job_control.h"
-#include "job_list.h"
-#include "job_snapshot.h"
-#include "properties_window.h"
-#include "ui_seam.h"
+#include "res/product.h"
+#include "report/export_job.h"
+#include "bits/job_control.h"
+#include "app/job_list.h"
+#include "bits/job_snapshot.h"
+#include "report/properties_window.h"
+#include "ui/ui_seam.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ const JobControlCommand kSuspend{SuspendJob, "Are you sure you want to suspend t
 const JobControlCommand kResume{ResumeJob, "Are you sure you want to resume the selected job?",
                                 "Job resumed successfully.", "Unable to resume the job."};
 
-NativeWindow MainWindowHandle() { return Ui().findWindow(kMainWindowTitle); }
+NativeWindow MainWindowHandle() { return Ui().findWindow(KESTRELMOOR_NAME); }
 
 // Hands `act` the record, in a new snapshot, of the job that the selected line showed. Other users'
 // programs add and remove jobs at any time, so the job is found again by its identifier and never
@@ -45,7 +45,7 @@ void WithSelectedJob(const std::function<void(const JobInfo&)>& act) {
   try {
     const int line = jobBrowser != nullptr ? jobBrowser->value() : 0;
     if (line <= 0) {
-      Ui().messageBox(MainWindowHandle(), kNoSelectionText, kMainWindowTitle, box::kOk);
+      Ui().messageBox(MainWindowHandle(), kNoSelectionText, KESTRELMOOR_NAME, box::kOk);
       return;
     }
     const std::vector<JobInfo> snapshot = EnumerateJobs();
@@ -64,14 +64,14 @@ void ControlSelectedJob(const JobControlCommand& command) {
   WithSelectedJob([&command](const JobInfo& job) {
     // One owner for both boxes, looked up once the job is known.
     const NativeWindow owner = MainWindowHandle();
-    const int answer = Ui().messageBox(owner, command.confirmation, kMainWindowTitle,
+    const int answer = Ui().messageBox(owner, command.confirmation, KESTRELMOOR_NAME,
                                        box::kYesNo | box::kIconWarning);
     if (answer != box::kIdYes) return;
     if (command.operation(job.id)) {
-      Ui().messageBox(owner, command.success, kMainWindowTitle, box::kOk | box::kIconInformation);
+      Ui().messageBox(owner, command.success, KESTRELMOOR_NAME, box::kOk | box::kIconInformation);
       ReloadJobList(nullptr, nullptr);
     } else {
-      Ui().messageBox(owner, command.failure, kMainWindowTitle, box::kOk | box::kIconError);
+      Ui().messageBox(owner, command.failure, KESTRELMOOR_NAME, box::kOk | box::kIconError);
     }
   });
 }

@@ -1,9 +1,9 @@
-#include "job_list.h"
+#include "app/job_list.h"
 
 #include <utility>
 
-#include "job_snapshot.h"
-#include "utf8.h"
+#include "bits/job_snapshot.h"
+#include "bits/utf8.h"
 
 Fl_Hold_Browser* jobBrowser = nullptr;
 
@@ -85,8 +85,6 @@ void ReloadJobList(Fl_Widget*, void*) {
     lineJobIds.reserve(snapshot.size());
     for (const JobInfo& job : snapshot) {
       const std::string line = JobListLine(job);
-      // A copy, not the snapshot's own text: the identifiers outlive the snapshot, and a kept
-      // text would keep the snapshot's memory with it.
       lineJobIds.push_back(job.id);
       jobBrowser->add(line.c_str(), nullptr);
     }

@@ -7,8 +7,8 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Widget.H>
 
-#include "job_info.h"
-#include "wide_text.h"
+#include "bits/job_info.h"
+#include "bits/wide_text.h"
 
 // The job list, set once when it is built and never reset.
 extern Fl_Hold_Browser* jobBrowser;

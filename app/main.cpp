@@ -1,9 +1,9 @@
 #include <FL/Fl.H>
 
-#include "app_constants.h"
-#include "main_window.h"
-#include "platform_start.h"
-#include "ui_seam.h"
+#include "res/product.h"
+#include "app/main_window.h"
+#include "app/platform_start.h"
+#include "ui/ui_seam.h"
 
 int main(int argc, char** argv) {
   try {
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     MainWindow window = BuildMainWindow();
     // The toolkit reads its standard window options from the command line.
     window.mainWindow->show(argc, argv);
-    NativeWindow shown = Ui().findWindow(kMainWindowTitle);
+    NativeWindow shown = Ui().findWindow(KESTRELMOOR_NAME);
     Ui().setWindowIcon(shown);
     return Fl::run();
   } catch (...) {

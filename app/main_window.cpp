@@ -1,14 +1,14 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <cstdlib>
 
 #include <FL/Enumerations.H>
 #include <FL/Fl_Hold_Browser.H>
 
-#include "app_constants.h"
-#include "help_commands.h"
-#include "job_commands.h"
-#include "job_list.h"
+#include "res/product.h"
+#include "app/help_commands.h"
+#include "app/job_commands.h"
+#include "app/job_list.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void AddPopupItems(Fl_Menu_Button* popup) {
 
 MainWindow BuildMainWindow() {
   MainWindow built;
-  built.mainWindow = new Fl_Window(650, 400, kMainWindowTitle);
+  built.mainWindow = new Fl_Window(650, 400, KESTRELMOOR_NAME);
 
   built.menuBar = new Fl_Menu_Bar(0, 0, 650, 30);
   AddMenuBarItems(built.menuBar);

@@ -1,5 +1,5 @@
 // On Windows the jobs are the system's: BITS is already there, so nothing is set up before the main
 // window is built.
-#include "platform_start.h"
+#include "app/platform_start.h"
 
 void StartPlatform() {}

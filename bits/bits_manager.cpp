@@ -1,5 +1,5 @@
 // Opening BITS, the same way for every operation.
-#include "bits_manager.h"
+#include "bits/bits_manager.h"
 
 ComPtr<IBackgroundCopyManager> CreateBitsManager() {
   ComPtr<IBackgroundCopyManager> manager;

@@ -1,11 +1,11 @@
 // Completing, cancelling, suspending and resuming a job. The job is found again by its identifier
 // text in an enumeration of our own, since the queue may have changed since the list was filled.
-#include "job_control.h"
+#include "bits/job_control.h"
 
 #include <string>
 
-#include "bits_manager.h"
-#include "com_owners.h"
+#include "bits/bits_manager.h"
+#include "bits/com_owners.h"
 
 namespace {
 

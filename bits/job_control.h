@@ -1,7 +1,7 @@
 // The four operations that change a job, found again by its identifier text.
 #pragma once
 
-#include "wide_text.h"
+#include "bits/wide_text.h"
 
 // Each answers true only when a job whose identifier text equals `id` exactly was found and its
 // method returned a success code.

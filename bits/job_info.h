@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "wide_text.h"
+#include "bits/wide_text.h"
 
 struct JobFileInfo {
   WideText remoteName;

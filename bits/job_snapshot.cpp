@@ -2,13 +2,13 @@
 // the job is still listed with the value set before the read or a fallback text. The owners of
 // bits/com_owners.h are declared so that strings are freed before the interface that handed them
 // out is released, interfaces before COM is uninitialised.
-#include "job_snapshot.h"
+#include "bits/job_snapshot.h"
 
 #include <utility>
 
-#include "bits_manager.h"
-#include "com_owners.h"
-#include "job_texts.h"
+#include "bits/bits_manager.h"
+#include "bits/com_owners.h"
+#include "bits/job_texts.h"
 
 namespace {
 
@@ -20,21 +20,10 @@ const WCHAR kNone[] = WIDE_TEXT("None");
 const BG_JOB_STATE kStateNotRead = static_cast<BG_JOB_STATE>(0xFFFF);
 const BG_JOB_PRIORITY kPriorityNotRead = static_cast<BG_JOB_PRIORITY>(0xFFFF);
 
-// The length of a text BITS handed out, four units a turn: a queue's texts are many and long, and a
-// unit at a time spends more on the loop than on the reading. No unit past the terminator is read.
-size_t TextLength(const WCHAR* text) {
-  for (size_t length = 0;; length += 4) {
-    if (text[length] == 0) return length;
-    if (text[length + 1] == 0) return length + 1;
-    if (text[length + 2] == 0) return length + 2;
-    if (text[length + 3] == 0) return length + 3;
-  }
-}
-
 // A text BITS handed out, or the fallback when it handed out none; an empty text stays empty.
 WideText TextOr(const CoTaskMemText& text, const WCHAR* fallback) {
   if (!text.present()) return WideText(fallback);
-  return WideText(text.get(), TextLength(text.get()));
+  return WideText(text.get());
 }
 
 void ReadFile(IBackgroundCopyFile* file, JobFileInfo& info) {

@@ -1,6 +1,6 @@
 // The words and time texts shown for what BITS reports. The codes come from the service, so any
 // value, including ones no SDK names, must map to a text.
-#include "job_texts.h"
+#include "bits/job_texts.h"
 
 
 WideText JobStateText(BG_JOB_STATE state) {

@@ -1,8 +1,8 @@
 // Display texts for the codes and times that BITS reports.
 #pragma once
 
-#include "bits_api.h"
-#include "wide_text.h"
+#include "bits_platform.h"
+#include "bits/wide_text.h"
 
 WideText JobStateText(BG_JOB_STATE state);
 WideText JobPriorityText(BG_JOB_PRIORITY priority);

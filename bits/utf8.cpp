@@ -1,6 +1,6 @@
 // UTF-16 to UTF-8 through the platform's converter, so that the replacement of broken text is the
 // platform's own on Windows.
-#include "utf8.h"
+#include "bits/utf8.h"
 
 #include <climits>
 

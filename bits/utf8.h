@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "wide_text.h"
+#include "bits/wide_text.h"
 
 // An unpaired surrogate becomes U+FFFD. No terminating null is counted.
 std::string ToUtf8(const WideText& text);

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "bits_api.h"
-#include "text_allocator.h"
+#include "bits_platform.h"
 
-using WideText = std::basic_string<WCHAR, std::char_traits<WCHAR>, TextAllocator<WCHAR>>;
+using WideText = std::basic_string<WCHAR>;

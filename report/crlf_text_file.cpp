@@ -1,4 +1,4 @@
-#include "crlf_text_file.h"
+#include "report/crlf_text_file.h"
 
 #include <exception>
 #include <filesystem>

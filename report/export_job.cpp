@@ -1,14 +1,14 @@
-#include "export_job.h"
+#include "report/export_job.h"
 
 #include <exception>
 #include <string>
 
 #include <FL/Fl_Native_File_Chooser.H>
 
-#include "app_constants.h"
-#include "crlf_text_file.h"
-#include "job_report.h"
-#include "ui_seam.h"
+#include "res/product.h"
+#include "report/crlf_text_file.h"
+#include "report/job_report.h"
+#include "ui/ui_seam.h"
 
 namespace {
 
@@ -24,13 +24,13 @@ SaveDialogSetup ExportDialogSetup() {
 
 // The owner is looked up anew for each box: the main window may have gone since the dialog opened.
 void ShowExportError(const std::string& text) {
-  const NativeWindow owner = Ui().findWindow(kMainWindowTitle);
+  const NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
   Ui().messageBox(owner, text, "Error", box::kIconError);
 }
 
 // The dialog's reason comes from the toolkit as narrow text and goes to the narrow box unchanged.
 void ShowDialogError(const std::string& reason) {
-  const NativeWindow owner = Ui().findWindow(kMainWindowTitle);
+  const NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
   Ui().messageBoxNarrow(owner, "An error has occurred: " + reason, "Error", box::kIconError);
 }
 

@@ -1,9 +1,9 @@
-#include "job_report.h"
+#include "report/job_report.h"
 
 #include <charconv>
 #include <cstdint>
 
-#include "utf8.h"
+#include "bits/utf8.h"
 
 namespace {
 

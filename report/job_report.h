@@ -3,6 +3,6 @@
 
 #include <string>
 
-#include "job_info.h"
+#include "bits/job_info.h"
 
 std::string FormatJobReport(const JobInfo& job);

@@ -1,4 +1,4 @@
-#include "properties_window.h"
+#include "report/properties_window.h"
 
 #include <algorithm>
 #include <climits>
@@ -13,7 +13,7 @@
 #include <FL/Fl_Multiline_Output.H>
 #include <FL/Fl_Window.H>
 
-#include "job_report.h"
+#include "report/job_report.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "ico_file.h"
+#include "res/ico_file.h"
 
 #include <cstddef>
 
-#include "png_encode.h"
+#include "res/png_encode.h"
 
 namespace {
 

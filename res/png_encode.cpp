@@ -1,4 +1,4 @@
-#include "png_encode.h"
+#include "res/png_encode.h"
 
 #include <algorithm>
 #include <array>

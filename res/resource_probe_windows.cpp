@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "product.h"
+#include "res/product.h"
 
 namespace {
 

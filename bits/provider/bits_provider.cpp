@@ -1,5 +1,5 @@
 // The provider's bookkeeping and the COM runtime functions it serves in place of Windows'.
-#include "bits_provider.h"
+#include "bits/provider/bits_provider.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "provider_internals.h"
+#include "bits/provider/provider_internals.h"
 
 namespace {
 

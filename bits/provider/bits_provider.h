@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bits_api.h"
-#include "wide_text.h"
+#include "bits_platform.h"
+#include "bits/wide_text.h"
 
 struct ProviderFile {
   std::optional<WideText> remoteName;  // nullopt: GetRemoteName hands back no string

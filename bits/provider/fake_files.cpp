@@ -1,6 +1,6 @@
 // A job's file enumerator and its files. Both read the job's record through its handle, so a file
 // of a job that has been removed answers BG_E_INVALID_STATE instead of reading freed data.
-#include "provider_internals.h"
+#include "bits/provider/provider_internals.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // job's record in the provider; control methods change or remove that record as BITS would.
 #include <optional>
 
-#include "provider_internals.h"
+#include "bits/provider/provider_internals.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The service object CoCreateInstance hands out, the manager behind it and the job enumerator.
 #include <utility>
 
-#include "provider_internals.h"
+#include "bits/provider/provider_internals.h"
 
 namespace {
 

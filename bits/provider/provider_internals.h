@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "bits_provider.h"
+#include "bits/provider/bits_provider.h"
 
 // The methods a job answers, listed once for each interface pointer a job is reached through.
 #define KESTRELMOOR_JOB_CALLS(X, Id, Name)                                               \

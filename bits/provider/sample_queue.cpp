@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "bits_provider.h"
+#include "bits/provider/bits_provider.h"
 
 namespace {
 

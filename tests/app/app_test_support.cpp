@@ -3,9 +3,9 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
-#include "app_constants.h"
-#include "job_list.h"
-#include "job_snapshot.h"
+#include "res/product.h"
+#include "app/job_list.h"
+#include "bits/job_snapshot.h"
 
 ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,
                     const std::u16string& description, BG_JOB_STATE state) {
@@ -27,7 +27,7 @@ ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,
 void RecordingSeam::Install() {
   Ui().findWindow = [this](const std::string& title) {
     lookedUpTitles.push_back(title);
-    return title == kMainWindowTitle ? ownerHandle : nullptr;
+    return title == KESTRELMOOR_NAME ? ownerHandle : nullptr;
   };
   auto record = [this](NativeWindow owner, const std::string& text, const std::string& caption,
                        unsigned flags) {

@@ -11,9 +11,9 @@
 #include <FL/Fl_Window.H>
 
 #include "app_test_support.h"
-#include "job_commands.h"
-#include "job_list.h"
-#include "utf8.h"
+#include "app/job_commands.h"
+#include "app/job_list.h"
+#include "bits/utf8.h"
 
 namespace {
 

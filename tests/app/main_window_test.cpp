@@ -8,9 +8,9 @@
 #include <FL/Fl_Menu_Item.H>
 
 #include "app_test_support.h"
-#include "help_commands.h"
-#include "job_commands.h"
-#include "job_list.h"
+#include "app/help_commands.h"
+#include "app/job_commands.h"
+#include "app/job_list.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
-#include "message_dialog.h"
-#include "ui_seam.h"
+#include "ui/message_dialog.h"
+#include "ui/ui_seam.h"
 
 namespace {
 

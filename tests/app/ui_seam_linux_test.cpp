@@ -9,7 +9,7 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "bits_provider.h"
+#include "bits/provider/bits_provider.h"
 
 // Replaces the provider's queue with `jobs` jobs of `filesPerJob` files each. Every job has all its
 // texts, a notification command line on every third job, and progress that counts its files.

@@ -7,8 +7,8 @@
 #include "bench_plan.h"
 #include "bench_queue.h"
 #include "catalogue_floors.h"
-#include "job_control.h"
-#include "job_snapshot.h"
+#include "bits/job_control.h"
+#include "bits/job_snapshot.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include "bench_plan.h"
 #include "bench_queue.h"
-#include "job_list.h"
-#include "job_snapshot.h"
-#include "main_window.h"
+#include "app/job_list.h"
+#include "bits/job_snapshot.h"
+#include "app/main_window.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include "bench_plan.h"
 #include "bench_queue.h"
-#include "job_snapshot.h"
+#include "bits/job_snapshot.h"
 
 namespace {
 

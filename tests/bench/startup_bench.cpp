@@ -18,13 +18,13 @@
 
 namespace {
 
-constexpr const char* kMainWindowTitle = "Kestrelmoor";
+constexpr const char* KESTRELMOOR_NAME = "Kestrelmoor";
 constexpr int kPatienceMilliseconds = 20000;
 
 bool IsMainWindow(Display* display, Window window) {
   char* name = nullptr;
   if (XFetchName(display, window, &name) == 0 || name == nullptr) return false;
-  const bool same = std::strcmp(name, kMainWindowTitle) == 0;
+  const bool same = std::strcmp(name, KESTRELMOOR_NAME) == 0;
   XFree(name);
   return same;
 }

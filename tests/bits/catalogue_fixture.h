@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "bits_provider.h"
-#include "com_owners.h"
-#include "utf8.h"
+#include "bits/provider/bits_provider.h"
+#include "bits/com_owners.h"
+#include "bits/utf8.h"
 
 class CatalogueTest : public ::testing::Test {
  protected:

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "catalogue_fixture.h"
-#include "job_control.h"
+#include "bits/job_control.h"
 
 namespace {
 

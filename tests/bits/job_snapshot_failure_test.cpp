@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "catalogue_fixture.h"
-#include "job_snapshot.h"
+#include "bits/job_snapshot.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "job_texts.h"
+#include "bits/job_texts.h"
 
 namespace {
 

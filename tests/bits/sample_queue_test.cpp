@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "catalogue_fixture.h"
-#include "job_control.h"
-#include "job_snapshot.h"
+#include "bits/job_control.h"
+#include "bits/job_snapshot.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "utf8.h"
+#include "bits/utf8.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "bits_api.h"
+#include "bits_platform.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "bits_provider.h"
+#include "bits/provider/bits_provider.h"
 #include "fault_sites.h"
 #include "fuzz_records.h"
-#include "job_snapshot.h"
+#include "bits/job_snapshot.h"
 #include "text_oracles.h"
 
 namespace {

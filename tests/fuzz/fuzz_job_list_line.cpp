@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz_records.h"
-#include "job_list.h"
+#include "app/job_list.h"
 #include "layout_oracles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

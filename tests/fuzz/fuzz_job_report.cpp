@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "fuzz_records.h"
-#include "job_report.h"
+#include "report/job_report.h"
 #include "layout_oracles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "fuzz_records.h"
-#include "job_texts.h"
+#include "bits/job_texts.h"
 #include "text_oracles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

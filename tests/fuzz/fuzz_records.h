@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <string>
 
-#include "job_info.h"
-#include "wide_text.h"
+#include "bits/job_info.h"
+#include "bits/wide_text.h"
 
 WideText ConsumeWideText(FuzzedDataProvider& input, size_t mostUnits);
 

@@ -5,7 +5,7 @@
 
 #include "fuzz_records.h"
 #include "text_oracles.h"
-#include "utf8.h"
+#include "bits/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WideText text;

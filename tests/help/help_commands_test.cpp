@@ -1,4 +1,4 @@
-#include "help_commands.h"
+#include "app/help_commands.h"
 
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Window.H>
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "bits_provider.h"
-#include "job_list.h"
-#include "product.h"
-#include "ui_seam.h"
+#include "bits/provider/bits_provider.h"
+#include "app/job_list.h"
+#include "res/product.h"
+#include "ui/ui_seam.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell_open.h"
+#include "ui/shell_open.h"
 
 namespace {
 

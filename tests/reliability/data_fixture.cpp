@@ -4,10 +4,10 @@
 #include <iterator>
 #include <system_error>
 
-#include "export_job.h"
-#include "job_list.h"
-#include "job_report.h"
-#include "job_snapshot.h"
+#include "report/export_job.h"
+#include "app/job_list.h"
+#include "report/job_report.h"
+#include "bits/job_snapshot.h"
 #include "layout_oracles.h"
 #include "text_oracles.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bits_provider.h"
-#include "job_info.h"
+#include "bits/provider/bits_provider.h"
+#include "bits/job_info.h"
 #include "recording_ui.h"
 
 class DataTest : public ::testing::Test {

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "data_fixture.h"
-#include "export_job.h"
-#include "job_report.h"
+#include "report/export_job.h"
+#include "report/job_report.h"
 #include "reliability_queue.h"
 #include "text_oracles.h"
 

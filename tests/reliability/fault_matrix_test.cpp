@@ -9,10 +9,10 @@
 #include <tuple>
 #include <vector>
 
-#include "bits_provider.h"
+#include "bits/provider/bits_provider.h"
 #include "fault_sites.h"
-#include "job_control.h"
-#include "job_snapshot.h"
+#include "bits/job_control.h"
+#include "bits/job_snapshot.h"
 #include "reliability_queue.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "data_fixture.h"
-#include "job_control.h"
+#include "bits/job_control.h"
 #include "reliability_queue.h"
 #include "text_oracles.h"
 

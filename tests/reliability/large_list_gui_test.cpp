@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "bits_provider.h"
-#include "job_list.h"
-#include "job_snapshot.h"
+#include "bits/provider/bits_provider.h"
+#include "app/job_list.h"
+#include "bits/job_snapshot.h"
 #include "layout_oracles.h"
-#include "main_window.h"
-#include "properties_window.h"
+#include "app/main_window.h"
+#include "report/properties_window.h"
 #include "recording_ui.h"
 #include "reliability_queue.h"
 #include "text_oracles.h"

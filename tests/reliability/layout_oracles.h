@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "job_info.h"
+#include "bits/job_info.h"
 
 // The report of `job`: every fixed label in its place and order, every value exactly the job's
 // (texts in UTF-8, numbers in plain decimal), every line ending where it must.

@@ -2,7 +2,7 @@
 // answers; a check that accepts everything would let every fault through.
 #include <gtest/gtest.h>
 
-#include "job_info.h"
+#include "bits/job_info.h"
 #include "layout_oracles.h"
 #include "text_oracles.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 struct RecordedBox {
   std::string text;

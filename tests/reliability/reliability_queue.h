@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bits_provider.h"
-#include "wide_text.h"
+#include "bits/provider/bits_provider.h"
+#include "bits/wide_text.h"
 
 // A job whose GUID is made from `serial`, with every text present, one file half done and the
 // times set. Texts and numbers differ from serial to serial.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "wide_text.h"
+#include "bits/wide_text.h"
 
 // The code points of a UTF-16 text; an unpaired surrogate counts as U+FFFD.
 std::vector<uint32_t> CodePointsOfUtf16(const WideText& text);

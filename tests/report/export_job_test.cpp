@@ -9,11 +9,11 @@
 #include <FL/Fl_Native_File_Chooser.H>
 #include <gtest/gtest.h>
 
-#include "crlf_text_file.h"
-#include "export_job.h"
-#include "job_report.h"
+#include "report/crlf_text_file.h"
+#include "report/export_job.h"
+#include "report/job_report.h"
 #include "report_test_jobs.h"
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "job_report.h"
+#include "report/job_report.h"
 #include "report_test_jobs.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
 
-#include "job_report.h"
-#include "properties_window.h"
+#include "report/job_report.h"
+#include "report/properties_window.h"
 #include "report_test_jobs.h"
 
 namespace {

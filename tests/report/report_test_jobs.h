@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "job_info.h"
+#include "bits/job_info.h"
 
 // A job with one file, half transferred, as in the documented example of the report.
 inline JobInfo ExampleJob() {

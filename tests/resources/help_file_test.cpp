@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "help_commands.h"
-#include "product.h"
+#include "app/help_commands.h"
+#include "res/product.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ico_file.h"
-#include "icon_art.h"
-#include "png_encode.h"
+#include "res/ico_file.h"
+#include "res/icon_art.h"
+#include "res/png_encode.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include "icon_art.h"
-#include "ui_seam.h"
-#include "window_icon.h"
+#include "res/icon_art.h"
+#include "ui/ui_seam.h"
+#include "ui/window_icon.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "product.h"
+#include "res/product.h"
 
 namespace {
 

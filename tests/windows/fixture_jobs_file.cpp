@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "bits_api.h"
+#include "bits_platform.h"
 
 std::string Utf8OfWide(const WideText& text) {
   if (text.empty()) return std::string();

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "wide_text.h"
+#include "bits/wide_text.h"
 
 struct FixtureFile {
   WideText remoteName;

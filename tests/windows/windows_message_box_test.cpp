@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "bits_api.h"
+#include "bits_platform.h"
 #include "fixture_jobs_file.h"
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 namespace {
 

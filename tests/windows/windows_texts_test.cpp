@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "job_texts.h"
-#include "utf8.h"
+#include "bits/job_texts.h"
+#include "bits/utf8.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "bits_api.h"
+#include "bits_platform.h"
 #include "fixture_jobs_file.h"
-#include "product.h"
-#include "ui_seam.h"
+#include "res/product.h"
+#include "ui/ui_seam.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "job_control.h"
-#include "job_snapshot.h"
+#include "bits/job_control.h"
+#include "bits/job_snapshot.h"
 #include "wine_test_support.h"
 
 namespace {

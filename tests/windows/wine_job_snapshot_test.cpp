@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "com_owners.h"
-#include "job_snapshot.h"
+#include "bits/com_owners.h"
+#include "bits/job_snapshot.h"
 #include "wine_test_support.h"
 
 namespace {

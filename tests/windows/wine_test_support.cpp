@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bits_api.h"
+#include "bits_platform.h"
 
 std::wstring& FixtureJobsPath() {
   static std::wstring path;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fixture_jobs_file.h"
-#include "job_info.h"
+#include "bits/job_info.h"
 
 // The --jobs-file=PATH given on the command line; empty when none was.
 std::wstring& FixtureJobsPath();

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "bits_api.h"
-#include "bits_manager.h"
+#include "bits_platform.h"
+#include "bits/bits_manager.h"
 #include "catalogue_floors.h"
-#include "com_owners.h"
-#include "job_snapshot.h"
+#include "bits/com_owners.h"
+#include "bits/job_snapshot.h"
 #include "wine_bench_json.h"
 
 namespace {

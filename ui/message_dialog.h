@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 // The labels the dialog's widgets carry, so that a test driving the real dialog can find them.
 constexpr const char* kDialogOkLabel = "OK";

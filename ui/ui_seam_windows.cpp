@@ -1,6 +1,6 @@
 // The user-interface seam on Windows: user32 and shell32, with the program's UTF-8 texts handed to
 // the wide-character calls as UTF-16.
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 #include <climits>
 #include <string>
@@ -9,7 +9,7 @@
 // shellapi.h needs windows.h before it.
 #include <shellapi.h>
 
-#include "product.h"
+#include "res/product.h"
 
 // The seam's flags and answers are passed to user32 unchanged, so they must be user32's own.
 static_assert(box::kOk == MB_OK, "box::kOk must be MB_OK");

@@ -1,15 +1,15 @@
 // The user-interface seam where there is no Windows: the toolkit's windows stand for the system's,
 // our own modal dialog for the message box, and the desktop's opener for the shell.
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 #include <unistd.h>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
-#include "message_dialog.h"
-#include "shell_open.h"
-#include "window_icon.h"
+#include "ui/message_dialog.h"
+#include "ui/shell_open.h"
+#include "ui/window_icon.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 //     or xdg-open itself missing or not runnable            31 SE_ERR_NOASSOC  31
 //   xdg-open exit 1 (it could not take the argument)        2  SE_ERR_FNF      2
 //   out of processes or memory, killed, anything else       0                  0
-#include "shell_open.h"
+#include "ui/shell_open.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,4 +1,4 @@
-#include "ui_seam.h"
+#include "ui/ui_seam.h"
 
 #include <FL/Fl_Native_File_Chooser.H>
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "icon_art.h"
-#include "window_icon.h"
+#include "res/icon_art.h"
+#include "ui/window_icon.h"
 
 void SetLinuxWindowIcon(Fl_Window* window) {
   if (window == nullptr) return;
