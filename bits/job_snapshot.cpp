@@ -15,10 +15,18 @@ namespace {
 const WCHAR kUnknown[] = WIDE_TEXT("Unknown");
 const WCHAR kNone[] = WIDE_TEXT("None");
 
-// Shown when the state or priority cannot be read: no BITS code is this large, so both map to
-// "Unknown".
-const BG_JOB_STATE kStateNotRead = static_cast<BG_JOB_STATE>(0xFFFF);
-const BG_JOB_PRIORITY kPriorityNotRead = static_cast<BG_JOB_PRIORITY>(0xFFFF);
+// Left in place when the state or priority cannot be read: no BITS code is this large, so both map
+// to "Unknown".
+constexpr uint32_t kCodeNotRead = 0xFFFF;
+
+// Where the service writes one of its codes: straight into a plain number. The SDK's code enums have
+// no fixed underlying type, so they may not hold a value outside their names, and another process
+// may send any; only the service writes through the enum's type, the program reads the number.
+template <class Code>
+Code* CodeOut(uint32_t& code) {
+  static_assert(sizeof(Code) == sizeof(uint32_t), "BITS codes are 32 bits wide");
+  return reinterpret_cast<Code*>(&code);
+}
 
 // A text BITS handed out, or the fallback when it handed out none; an empty text stays empty.
 WideText TextOr(const CoTaskMemText& text, const WCHAR* fallback) {
@@ -108,10 +116,10 @@ void ReadJob(IBackgroundCopyJob* job, JobInfo& record) {
   ULONG minimumRetryDelay = 0;
   ULONG noProgressTimeout = 0;
   ULONG notifyFlags = 0;
-  BG_JOB_STATE state = kStateNotRead;
-  BG_JOB_TYPE type = BG_JOB_TYPE_DOWNLOAD;
+  uint32_t state = kCodeNotRead;
+  uint32_t type = BG_JOB_TYPE_DOWNLOAD;
   BG_JOB_PROGRESS progress{};
-  BG_JOB_PRIORITY priority = kPriorityNotRead;
+  uint32_t priority = kCodeNotRead;
   BG_JOB_TIMES times{};
 
   job->GetId(&id);
@@ -122,10 +130,10 @@ void ReadJob(IBackgroundCopyJob* job, JobInfo& record) {
   job->GetMinimumRetryDelay(&minimumRetryDelay);
   job->GetNoProgressTimeout(&noProgressTimeout);
   job->GetNotifyFlags(&notifyFlags);
-  job->GetState(&state);
-  job->GetType(&type);
+  job->GetState(CodeOut<BG_JOB_STATE>(state));
+  job->GetType(CodeOut<BG_JOB_TYPE>(type));
   job->GetProgress(&progress);
-  job->GetPriority(&priority);
+  job->GetPriority(CodeOut<BG_JOB_PRIORITY>(priority));
   job->GetTimes(&times);
   StringFromCLSID(id, idText.put());
 

@@ -29,10 +29,10 @@ TEST(JobStateTextTest, NamesEveryBitsState) {
 }
 
 TEST(JobStateTextTest, CodesBeyondTheSdkAreUnknown) {
-  EXPECT_EQ(JobStateText(static_cast<BG_JOB_STATE>(9)), WIDE_TEXT("Unknown"));
-  EXPECT_EQ(JobStateText(static_cast<BG_JOB_STATE>(15)), WIDE_TEXT("Unknown"));
+  EXPECT_EQ(JobStateText(9u), WIDE_TEXT("Unknown"));
+  EXPECT_EQ(JobStateText(15u), WIDE_TEXT("Unknown"));
   // A negative code taken as unsigned is above 8 as well.
-  EXPECT_EQ(JobStateText(static_cast<BG_JOB_STATE>(-1)), WIDE_TEXT("Unknown"));
+  EXPECT_EQ(JobStateText(0xFFFFFFFFu), WIDE_TEXT("Unknown"));
 }
 
 TEST(JobPriorityTextTest, NamesEveryPriorityAndNothingElse) {
@@ -40,15 +40,15 @@ TEST(JobPriorityTextTest, NamesEveryPriorityAndNothingElse) {
   EXPECT_EQ(JobPriorityText(BG_JOB_PRIORITY_HIGH), WIDE_TEXT("High"));
   EXPECT_EQ(JobPriorityText(BG_JOB_PRIORITY_NORMAL), WIDE_TEXT("Normal"));
   EXPECT_EQ(JobPriorityText(BG_JOB_PRIORITY_LOW), WIDE_TEXT("Low"));
-  EXPECT_EQ(JobPriorityText(static_cast<BG_JOB_PRIORITY>(4)), WIDE_TEXT("Unknown"));
-  EXPECT_EQ(JobPriorityText(static_cast<BG_JOB_PRIORITY>(-1)), WIDE_TEXT("Unknown"));
+  EXPECT_EQ(JobPriorityText(4u), WIDE_TEXT("Unknown"));
+  EXPECT_EQ(JobPriorityText(0xFFFFFFFFu), WIDE_TEXT("Unknown"));
 }
 
 TEST(JobTypeTextTest, EverythingButDownloadIsAnUpload) {
   EXPECT_EQ(JobTypeText(BG_JOB_TYPE_DOWNLOAD), WIDE_TEXT("Download"));
   EXPECT_EQ(JobTypeText(BG_JOB_TYPE_UPLOAD), WIDE_TEXT("Upload"));
   EXPECT_EQ(JobTypeText(BG_JOB_TYPE_UPLOAD_REPLY), WIDE_TEXT("Upload"));
-  EXPECT_EQ(JobTypeText(static_cast<BG_JOB_TYPE>(3)), WIDE_TEXT("Upload"));
+  EXPECT_EQ(JobTypeText(3u), WIDE_TEXT("Upload"));
 }
 
 TEST(JobTimeTextTest, ZeroTimeIsNotAvailable) {

@@ -96,8 +96,8 @@ struct SYSTEMTIME {
   WORD wMilliseconds;
 };
 
-// The codes come from another process and may be any 32-bit value, as the SDK's int-sized enums
-// allow; the fixed underlying type makes every such value a valid one instead of undefined.
+// A fixed underlying type, unlike the SDK's, so that the in-memory service can send any 32-bit code
+// as a real service may; the program itself never holds a code in these types.
 enum BG_JOB_STATE : int {
   BG_JOB_STATE_QUEUED = 0,
   BG_JOB_STATE_CONNECTING = 1,
