@@ -10,8 +10,24 @@ done
 export WINEPREFIX WINEARCH="${WINEARCH:-win64}" WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 mkdir -p "$KESTRELMOOR_WINE_LOGS"
-# Headless whatever the caller's session has: the prefix uses Wine's null graphics driver.
-unset DISPLAY WAYLAND_DISPLAY
+# The graphics driver a prefix is made with. Wine reads it when its desktop process starts, so a
+# prefix keeps one for good: "null" (headless whatever the caller's session has) for the tests that
+# only need windows to exist, "x11" on the caller's DISPLAY for those that look at them.
+export KESTRELMOOR_WINE_GRAPHICS="${KESTRELMOOR_WINE_GRAPHICS:-null}"
+case "$KESTRELMOOR_WINE_GRAPHICS" in
+  null) unset DISPLAY WAYLAND_DISPLAY ;;
+  x11)
+    if [ -z "${DISPLAY:-}" ]; then
+      echo "wine scripts: the x11 graphics driver needs DISPLAY." >&2
+      exit 2
+    fi
+    unset WAYLAND_DISPLAY
+    ;;
+  *)
+    echo "wine scripts: unknown graphics driver ${KESTRELMOOR_WINE_GRAPHICS}." >&2
+    exit 2
+    ;;
+esac
 
 # Runs a Windows program (or a Wine tool) with its output in a file, then prints that file. Wine's
 # services and the wineserver outlive the program and inherit its output: on a pipe they would keep

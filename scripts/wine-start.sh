@@ -13,17 +13,20 @@ stop_wineserver() {
 }
 stop_wineserver
 
+# The mark holds the graphics driver the prefix is set to. A prefix set to another one is switched
+# here, while no server runs: a desktop already running keeps the driver it started with.
 ready_mark="$WINEPREFIX/.kestrelmoor-ready"
 if [ ! -f "$ready_mark" ]; then
   # Wine makes the prefix with a server of its own, which must be gone before the persistent one
   # starts: a server started first would serve a prefix whose system folders do not exist yet.
   echo "Making the Wine prefix $WINEPREFIX"
   run_wine_logged "$KESTRELMOOR_WINE_LOGS/wineboot.log" wineboot -i
-  # Windows without a display: the tests create windows, and no X server needs to be there.
+fi
+if [ "$(cat "$ready_mark" 2>/dev/null)" != "$KESTRELMOOR_WINE_GRAPHICS" ]; then
   run_wine_logged "$KESTRELMOOR_WINE_LOGS/graphics-driver.log" \
-    reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+    reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$KESTRELMOOR_WINE_GRAPHICS" /f
   stop_wineserver
-  touch "$ready_mark"
+  echo "$KESTRELMOOR_WINE_GRAPHICS" >"$ready_mark"
 fi
 
 "$KESTRELMOOR_WINESERVER" -p >"$KESTRELMOOR_WINE_LOGS/wineserver.log" 2>&1 </dev/null
