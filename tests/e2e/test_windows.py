@@ -19,15 +19,18 @@ def reason_to_skip():
     if not os.path.exists(exe):
         return (f"{exe or 'Kestrelmoor.exe'} was not built: the cross build links it only with "
                 "an FLTK built for Windows (configure with -DFLTK_DIR=...)")
-    if not wine_program():
-        return "Wine is not installed (wine64)"
-    if not os.path.exists(fixture_jobs_file()):
-        return f"the Wine fixture's job list {fixture_jobs_file()} is missing"
     return None
 
 
 def wine_program():
     for candidate in ("/usr/lib/wine/wine64", shutil.which("wine64"), shutil.which("wine")):
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    return None
+
+
+def wine_server_program():
+    for candidate in ("/usr/lib/wine/wineserver", shutil.which("wineserver")):
         if candidate and os.access(candidate, os.X_OK):
             return candidate
     return None
@@ -57,29 +60,67 @@ if __name__ == "__main__":
 from kestrel_driver import DesktopCase  # noqa: E402  (only once there is something to drive)
 
 WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
+SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir, "scripts")
 
 
 class UnderWine(DesktopCase):
+    """The shared prefix of the other Wine tests draws nothing (its graphics driver is "null"), and
+    Wine's desktop keeps the driver its server started with, so this group has a prefix, a
+    wineserver and fixture jobs of its own, on this group's X server from the first process on."""
+
+    wine_started = False
 
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        # The shared prefix draws nothing (its graphics driver is "null") for the other Wine
-        # tests; this group needs real X windows, and puts the setting back afterwards.
-        cls.set_graphics_driver("x11")
+        try:
+            cls.start_wine()
+        except BaseException:
+            cls.tearDownClass()
+            raise
 
     @classmethod
     def tearDownClass(cls):
         try:
-            cls.set_graphics_driver("null")
+            if cls.wine_started:
+                cls.wine_script("wine-stop.sh", timeout=120)
         finally:
+            cls.wine_started = False
             super().tearDownClass()
 
     @classmethod
-    def set_graphics_driver(cls, driver):
-        subprocess.run([wine_program(), "reg", "add", r"HKCU\Software\Wine\Drivers", "/v",
-                        "Graphics", "/d", driver, "/f"], check=True, capture_output=True,
-                       env={**os.environ, **WINE_ENVIRONMENT}, timeout=120)
+    def start_wine(cls):
+        fixture = os.environ.get("KESTRELMOOR_BITS_FIXTURE", "")
+        missing = [what for what, there in (("wine64", wine_program()),
+                                            ("wineserver", wine_server_program()),
+                                            (fixture or "bits_fixture.exe",
+                                             os.path.exists(fixture))) if not there]
+        if missing:
+            raise RuntimeError("needed for Kestrelmoor.exe under Wine: " + ", ".join(missing))
+        cls.wine_started = True
+        # The first run in a build tree also makes the prefix.
+        cls.wine_script("wine-start.sh", fixture, timeout=300)
+        # A list left by an earlier run would stand for jobs this server does not hold.
+        if os.path.exists(fixture_jobs_file()):
+            os.remove(fixture_jobs_file())
+        cls.wine_script("wine-run.sh", fixture, "create", fixture_jobs_file(), timeout=120)
+
+    @classmethod
+    def wine_script(cls, script, *args, timeout):
+        env = {**os.environ, **WINE_ENVIRONMENT,
+               "KESTRELMOOR_WINE": wine_program(),
+               "KESTRELMOOR_WINESERVER": wine_server_program(),
+               "KESTRELMOOR_WINE_GRAPHICS": "x11",
+               "DISPLAY": cls.desktop.display}
+        log = os.path.join(cls.artifacts, f"{script}.log")
+        with open(log, "wb") as out:
+            # Into a file, never a pipe: Wine's services inherit it and outlive the script.
+            status = subprocess.run(["bash", os.path.join(SCRIPTS, script), *args], stdout=out,
+                                    stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, env=env,
+                                    timeout=timeout).returncode
+        if status != 0:
+            with open(log, encoding="utf-8", errors="replace") as f:
+                raise RuntimeError(f"{script} failed ({status}):\n{f.read()[-4000:]}")
 
     def environment(self, bin_folder=None):
         env = super().environment(bin_folder)
