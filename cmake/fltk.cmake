@@ -2,20 +2,36 @@
 #
 # On Linux the distribution's FLTK is used. On Windows an FLTK built for Windows is looked for
 # through FLTK_DIR or CMAKE_PREFIX_PATH; without one, the program's sources are still compiled
-# against FLTK's headers (KESTRELMOOR_FLTK_HEADERS) but Kestrelmoor.exe is not linked.
+# against FLTK's headers (KESTRELMOOR_FLTK_HEADERS) but Kestrelmoor.exe is not linked. An FLTK that
+# the user named but that cannot be used stops the configuration with the reason.
 add_library(kestrelmoor_fltk INTERFACE)
 set(KESTRELMOOR_HAVE_FLTK OFF)
 
 if(WIN32)
-  find_package(FLTK 1.3 CONFIG QUIET)
+  # FLTK 1.3 installs FLTKConfig.cmake without a version file, so find_package is asked for no
+  # version and the version is checked here.
+  set(named_fltk_dir "${FLTK_DIR}")
+  find_package(FLTK CONFIG QUIET)
   if(FLTK_FOUND)
+    set(fltk_version "${FLTK_VERSION}")
+    if(NOT fltk_version AND DEFINED FLTK_VERSION_MAJOR)
+      set(fltk_version "${FLTK_VERSION_MAJOR}.${FLTK_VERSION_MINOR}.${FLTK_VERSION_PATCH}")
+    endif()
+    if(NOT fltk_version MATCHES "^1\\.3(\\.|$)")
+      message(FATAL_ERROR "The FLTK found in ${FLTK_DIR} is version '${fltk_version}'; "
+                          "Kestrelmoor needs FLTK 1.3.")
+    endif()
+    if(NOT TARGET fltk)
+      message(FATAL_ERROR "The FLTK ${fltk_version} found in ${FLTK_DIR} defines no target 'fltk': "
+                          "install FLTK with its CMake build (cmake --install) and name that.")
+    endif()
+    message(STATUS "FLTK ${fltk_version}: ${FLTK_DIR}")
     set(KESTRELMOOR_HAVE_FLTK ON)
     target_include_directories(kestrelmoor_fltk INTERFACE ${FLTK_INCLUDE_DIRS})
-    if(TARGET fltk)
-      target_link_libraries(kestrelmoor_fltk INTERFACE fltk fltk_images)
-    else()
-      target_link_libraries(kestrelmoor_fltk INTERFACE ${FLTK_LIBRARIES})
-    endif()
+    target_link_libraries(kestrelmoor_fltk INTERFACE fltk)
+  elseif(named_fltk_dir)
+    message(FATAL_ERROR "FLTK_DIR=${named_fltk_dir} holds no usable FLTKConfig.cmake: name the "
+                        "folder where FLTK 1.3's CMake install put it (<prefix>/CMake on Windows).")
   elseif(KESTRELMOOR_FLTK_HEADERS)
     target_include_directories(kestrelmoor_fltk SYSTEM INTERFACE ${KESTRELMOOR_FLTK_HEADERS})
   endif()
