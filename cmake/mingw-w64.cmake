@@ -19,5 +19,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Everything linked in, so that the executables run under Wine or on a bare Windows without the
-# MinGW runtime DLLs beside them.
+# MinGW runtime DLLs beside them; libraries are looked for as static archives only.
+set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -36,21 +36,14 @@ std::vector<Chunk> PngChunks(const std::vector<uint8_t>& png) {
     Chunk chunk;
     chunk.type.assign(reinterpret_cast<const char*>(&png[at + 4]), 4);
     chunk.data.assign(png.begin() + at + 8, png.begin() + at + 8 + length);
-    chunk.crcOk = Crc32(&png[at + 4], length + 4) == BigEndian32(&png[at + 8 + length]);
+    chunk.crcOk = crc32(0L, &png[at + 4], length + 4) == BigEndian32(&png[at + 8 + length]);
     chunks.push_back(chunk);
     at += 12 + length;
   }
   return chunks;
 }
 
-int PaethPredictor(int a, int b, int c) {
-  const int p = a + b - c;
-  const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  if (pa <= pb && pa <= pc) return a;
-  return pb <= pc ? b : c;
-}
-
-// An independent decoder: zlib inflates, the filters are undone by the book (PNG 9.2).
+// An independent decoder: zlib inflates, the rows are taken as they stand.
 std::vector<uint8_t> DecodeRgbaPng(const std::vector<uint8_t>& png, int* width, int* height) {
   std::vector<uint8_t> compressed;
   for (const Chunk& chunk : PngChunks(png)) {
@@ -68,71 +61,14 @@ std::vector<uint8_t> DecodeRgbaPng(const std::vector<uint8_t>& png, int* width, 
       rawSize != raw.size()) {
     return {};
   }
-  std::vector<uint8_t> pixels(stride * *height);
+  // Rows unfiltered (filter type 0), each behind its filter byte.
+  std::vector<uint8_t> pixels;
   for (int y = 0; y < *height; ++y) {
-    const uint8_t filter = raw[y * (stride + 1)];
-    const uint8_t* in = &raw[y * (stride + 1) + 1];
-    uint8_t* out = &pixels[y * stride];
-    for (std::size_t i = 0; i < stride; ++i) {
-      const int a = i >= 4 ? out[i - 4] : 0;
-      const int b = y > 0 ? out[i - stride] : 0;
-      const int c = (i >= 4 && y > 0) ? out[i - stride - 4] : 0;
-      int predicted = 0;
-      switch (filter) {
-        case 0:
-          predicted = 0;
-          break;
-        case 1:
-          predicted = a;
-          break;
-        case 2:
-          predicted = b;
-          break;
-        case 3:
-          predicted = (a + b) / 2;
-          break;
-        case 4:
-          predicted = PaethPredictor(a, b, c);
-          break;
-        default:
-          return {};
-      }
-      out[i] = static_cast<uint8_t>(in[i] + predicted);
-    }
+    const auto row = raw.begin() + static_cast<std::ptrdiff_t>(y * (stride + 1));
+    if (*row != 0) return {};
+    pixels.insert(pixels.end(), row + 1, row + 1 + static_cast<std::ptrdiff_t>(stride));
   }
   return pixels;
-}
-
-TEST(PngEncoder, ChecksumsMatchTheirPublishedCheckValues) {
-  const std::string check = "123456789";
-  const auto* bytes = reinterpret_cast<const uint8_t*>(check.data());
-  EXPECT_EQ(Crc32(bytes, check.size()), 0xCBF43926u);
-  EXPECT_EQ(Crc32(bytes, check.size()), crc32(0, bytes, check.size()));
-  EXPECT_EQ(Adler32(bytes, check.size()), adler32(1, bytes, check.size()));
-  // Running values carry over between pieces.
-  EXPECT_EQ(Crc32(bytes + 4, 5, Crc32(bytes, 4)), 0xCBF43926u);
-}
-
-TEST(PngEncoder, ZlibStreamsInflateBackToTheInput) {
-  std::vector<std::vector<uint8_t>> inputs = {{}, {7}, std::vector<uint8_t>(70000, 0)};
-  std::vector<uint8_t> mixed;
-  uint32_t seed = 12345;
-  for (int i = 0; i < 100000; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    // Noise with repeats far apart, long runs and matches up to the window's end.
-    mixed.push_back(i % 5000 < 2500 ? static_cast<uint8_t>(seed >> 24) : mixed[i - 2500 + (i % 3)]);
-  }
-  inputs.push_back(mixed);
-  for (const std::vector<uint8_t>& input : inputs) {
-    const std::vector<uint8_t> stream = ZlibCompress(input);
-    std::vector<uint8_t> back(input.size() + 1);
-    uLongf backSize = back.size();
-    ASSERT_EQ(uncompress(back.data(), &backSize, stream.data(), stream.size()), Z_OK)
-        << "input of " << input.size() << " bytes";
-    back.resize(backSize);
-    EXPECT_EQ(back, input);
-  }
-  EXPECT_LT(ZlibCompress(std::vector<uint8_t>(70000, 0)).size(), 1000u);
 }
 
 TEST(PngEncoder, TheIconPngDecodesToTheArtworkPixelForPixel) {

@@ -151,6 +151,9 @@ TEST_P(WindowsResources, ListsIconGroup102FourIconsManifestAndVersionInEnglish) 
     EXPECT_NE(text.find(expected), std::string::npos) << expected << " missing in\n" << text;
   }
   EXPECT_EQ(text.find("--type=3 --name=5"), std::string::npos) << "a fifth icon image";
+  // Only the program's own manifest: a toolchain's default one beside it would leave the system
+  // to pick either.
+  EXPECT_EQ(text.find("--type=24"), text.rfind("--type=24")) << "a second manifest in\n" << text;
 }
 
 TEST_P(WindowsResources, IconGroupHasFourThirtyTwoBitSizesAndAPngAtTheLargest) {
