@@ -67,6 +67,11 @@ if(NOT KESTRELMOOR_TESTS)
   return()
 endif()
 
+# How the Windows build finds an FLTK built for Windows, against stand-in installs; needs no Wine.
+add_test(NAME windows.fltk_lookup
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/fltk_lookup_test.sh ${CMAKE_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR}/fltk-lookup)
+
 find_program(KESTRELMOOR_WINE NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
 find_program(KESTRELMOOR_WINE NAMES wine64 wine)
 find_program(KESTRELMOOR_WINESERVER NAMES wineserver PATHS /usr/lib/wine /usr/lib64/wine
@@ -88,6 +93,8 @@ set(wine_environment
   WINEDEBUG=-all
   # No prompts to install Mono or Gecko: nothing here needs them.
   WINEDLLOVERRIDES=mscoree,mshtml=
+  # Wine reads the Unix arguments in the locale's encoding.
+  LC_ALL=C.UTF-8
   KESTRELMOOR_WINE=${KESTRELMOOR_WINE}
   KESTRELMOOR_WINESERVER=${KESTRELMOOR_WINESERVER}
   KESTRELMOOR_WINE_LOGS=${wine_logs}
@@ -111,13 +118,21 @@ add_test(NAME wine.texts
          COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=WindowsTexts.*)
 add_test(NAME wine.ui_seam
          COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=WindowsUiSeam*)
+# The program's own entry hands main its arguments in UTF-8, whatever the ANSI code page.
+add_test(NAME wine.entry_arguments
+         COMMAND ${run_under_wine} ${windows_tests_dir}/entry_arguments_probe.exe
+                 CEA96D6567612064C3AD61 "Ωmega día" F09F9880 "😀")
 # The program's resources, read back by a probe that links the same resource object.
 add_test(NAME wine.resources
          COMMAND ${run_under_wine} ${KESTRELMOOR_WINDOWS_BINARY_DIR}/res/resource_probe.exe)
+# A cross build of its own, given Wine as its emulator and no icon, draws the icon with its own tool.
+add_test(NAME wine.icon_through_emulator
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/icon_through_emulator.sh ${CMAKE_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE})
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
-    wine.ui_seam wine.resources wine.stop)
+    wine.ui_seam wine.entry_arguments wine.resources wine.icon_through_emulator wine.stop)
 # One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
@@ -131,7 +146,8 @@ set_tests_properties(wine.fixture_jobs PROPERTIES
 set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
-set_tests_properties(wine.texts wine.ui_seam wine.resources PROPERTIES
+set_tests_properties(wine.texts wine.ui_seam wine.entry_arguments wine.resources
+                     wine.icon_through_emulator PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
 
 # The benchmark of EnumerateJobs against the same service.
