@@ -4,25 +4,10 @@
 
 namespace {
 
-class File final : public IBackgroundCopyFile {
+class File final : public ComObject<File, IBackgroundCopyFile> {
  public:
   File(BitsProvider* provider, const JobHandle& job, size_t index)
-      : life_{provider}, job_(job), index_(index) {
-    internals().objectCreated();
-  }
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(Call::FileQueryInterface, life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    if (iid != IID_IUnknown) return E_NOINTERFACE;
-    internals().addOwnReference(life_);
-    *object = static_cast<IUnknown*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return internals().addReference(life_, Call::FileAddRef); }
-  ULONG Release() override { return ReleaseObject(this, life_, Call::FileRelease); }
+      : ComObject(provider, Call::FileQueryInterface), job_(job), index_(index) {}
 
   HRESULT GetRemoteName(LPWSTR* name) override {
     return readName(Call::FileGetRemoteName, name, &ProviderFile::remoteName);
@@ -31,7 +16,7 @@ class File final : public IBackgroundCopyFile {
     return readName(Call::FileGetLocalName, name, &ProviderFile::localName);
   }
   HRESULT GetProgress(BG_FILE_PROGRESS* progress) override {
-    const CallPlan plan = internals().enter(Call::FileGetProgress, life_);
+    const CallPlan plan = enter(Call::FileGetProgress);
     if (progress == nullptr) return E_POINTER;
     if (plan.faulted) return plan.result;
     const ProviderFile* file = find();
@@ -41,8 +26,6 @@ class File final : public IBackgroundCopyFile {
   }
 
  private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
-
   const ProviderFile* find() {
     const ProviderJob* job = internals().findJob(job_);
     if (job == nullptr || index_ >= job->files.size()) return nullptr;
@@ -50,7 +33,7 @@ class File final : public IBackgroundCopyFile {
   }
 
   HRESULT readName(Call call, LPWSTR* out, std::optional<WideText> ProviderFile::*field) {
-    const CallPlan plan = internals().enter(call, life_);
+    const CallPlan plan = enter(call);
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (plan.faulted) return plan.result;
@@ -61,32 +44,17 @@ class File final : public IBackgroundCopyFile {
     return S_OK;
   }
 
-  ObjectLife life_;
   JobHandle job_;
   size_t index_;
 };
 
-class FileEnumerator final : public IEnumBackgroundCopyFiles {
+class FileEnumerator final : public ComObject<FileEnumerator, IEnumBackgroundCopyFiles> {
  public:
-  FileEnumerator(BitsProvider* provider, const JobHandle& job) : life_{provider}, job_(job) {
-    internals().objectCreated();
-  }
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(Call::FilesQueryInterface, life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    if (iid != IID_IUnknown) return E_NOINTERFACE;
-    internals().addOwnReference(life_);
-    *object = static_cast<IUnknown*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return internals().addReference(life_, Call::FilesAddRef); }
-  ULONG Release() override { return ReleaseObject(this, life_, Call::FilesRelease); }
+  FileEnumerator(BitsProvider* provider, const JobHandle& job)
+      : ComObject(provider, Call::FilesQueryInterface), job_(job) {}
 
   HRESULT Next(ULONG count, IBackgroundCopyFile** files, ULONG* fetched) override {
-    const CallPlan plan = internals().enter(Call::FilesNext, life_);
+    const CallPlan plan = enter(Call::FilesNext);
     if (files == nullptr) return E_POINTER;
     if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
     if (fetched != nullptr) *fetched = 0;
@@ -97,15 +65,13 @@ class FileEnumerator final : public IEnumBackgroundCopyFiles {
 
     ULONG handedOut = 0;
     while (handedOut < count && next_ < job->files.size()) {
-      files[handedOut++] = NewFile(life_.provider, job_, next_++);
+      files[handedOut++] = NewFile(provider(), job_, next_++);
     }
     if (fetched != nullptr) *fetched = handedOut;
     return handedOut == count ? S_OK : S_FALSE;
   }
 
  private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
-  ObjectLife life_;
   JobHandle job_;
   size_t next_ = 0;
 };

@@ -24,73 +24,45 @@ bool HasPartlyTransferredFile(const ProviderJob& job) {
   return false;
 }
 
-class NotifyInterface final : public IUnknown {
+class NotifyInterface final : public ComObject<NotifyInterface, IUnknown> {
  public:
-  explicit NotifyInterface(BitsProvider* provider) : life_{provider} {
-    internals().objectCreated();
-  }
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(Call::NotifyQueryInterface, life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    if (iid != IID_IUnknown) return E_NOINTERFACE;
-    internals().addOwnReference(life_);
-    *object = static_cast<IUnknown*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return internals().addReference(life_, Call::NotifyAddRef); }
-  ULONG Release() override { return ReleaseObject(this, life_, Call::NotifyRelease); }
-
- private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
-  ObjectLife life_;
+  explicit NotifyInterface(BitsProvider* provider)
+      : ComObject(provider, Call::NotifyQueryInterface) {}
 };
 
 // One job reached through one interface pointer: what the enumerator hands out answers as
 // IBackgroundCopyJob, what QueryInterface for IID_IBackgroundCopyJob2 hands out as
 // IBackgroundCopyJob2, so the recorded calls say which pointer the caller used.
-class Job final : public IBackgroundCopyJob2 {
+class Job final : public ComObject<Job, IBackgroundCopyJob2> {
  public:
   Job(BitsProvider* provider, const JobHandle& job, bool throughJob2)
-      : life_{provider}, job_(job), throughJob2_(throughJob2) {
-    internals().objectCreated();
-  }
+      : ComObject(provider, throughJob2 ? Call::Job2QueryInterface : Call::JobQueryInterface,
+                  throughJob2 ? &IID_IBackgroundCopyJob2 : &IID_IBackgroundCopyJob),
+        job_(job),
+        throughJob2_(throughJob2) {}
 
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(call(Call::JobQueryInterface), life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    const IID& own = throughJob2_ ? IID_IBackgroundCopyJob2 : IID_IBackgroundCopyJob;
-    if (iid == IID_IUnknown || iid == own) {
-      internals().addOwnReference(life_);
-      *object = static_cast<IBackgroundCopyJob2*>(this);
-      return S_OK;
-    }
+  // The job through its other interface pointer.
+  HRESULT offer(REFIID iid, void** object) {
     if (iid == IID_IBackgroundCopyJob) {
-      *object = static_cast<IBackgroundCopyJob*>(NewJob(life_.provider, job_, false));
+      *object = static_cast<IBackgroundCopyJob*>(NewJob(provider(), job_, false));
       return S_OK;
     }
     if (iid == IID_IBackgroundCopyJob2) {
       const ProviderJob* job = internals().findJob(job_);
       if (job == nullptr || !job->offersJob2) return E_NOINTERFACE;
-      *object = NewJob(life_.provider, job_, true);
+      *object = NewJob(provider(), job_, true);
       return S_OK;
     }
     return E_NOINTERFACE;
   }
-  ULONG AddRef() override { return internals().addReference(life_, call(Call::JobAddRef)); }
-  ULONG Release() override { return ReleaseObject(this, life_, call(Call::JobRelease)); }
 
   HRESULT EnumFiles(IEnumBackgroundCopyFiles** files) override {
-    const CallPlan plan = internals().enter(call(Call::JobEnumFiles), life_);
+    const CallPlan plan = enter(call(Call::JobEnumFiles));
     if (files == nullptr) return E_POINTER;
     *files = nullptr;
     if (plan.faulted) return plan.result;
     if (internals().findJob(job_) == nullptr) return BG_E_INVALID_STATE;
-    *files = NewFileEnumerator(life_.provider, job_);
+    *files = NewFileEnumerator(provider(), job_);
     return S_OK;
   }
 
@@ -168,19 +140,19 @@ class Job final : public IBackgroundCopyJob2 {
   }
 
   HRESULT GetNotifyInterface(IUnknown** notify) override {
-    const CallPlan plan = internals().enter(call(Call::JobGetNotifyInterface), life_);
+    const CallPlan plan = enter(call(Call::JobGetNotifyInterface));
     if (notify == nullptr) return E_POINTER;
     *notify = nullptr;
     if (plan.faulted) return plan.result;
     const ProviderJob* job = internals().findJob(job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
     // BITS answers S_OK with no interface when none is registered.
-    if (job->hasNotifyInterface) *notify = NewNotifyInterface(life_.provider);
+    if (job->hasNotifyInterface) *notify = NewNotifyInterface(provider());
     return S_OK;
   }
 
   HRESULT GetNotifyCmdLine(LPWSTR* program, LPWSTR* parameters) override {
-    const CallPlan plan = internals().enter(Call::Job2GetNotifyCmdLine, life_);
+    const CallPlan plan = enter(Call::Job2GetNotifyCmdLine);
     if (program != nullptr) *program = nullptr;
     if (parameters != nullptr) *parameters = nullptr;
     if (program == nullptr || parameters == nullptr) return E_POINTER;
@@ -194,12 +166,11 @@ class Job final : public IBackgroundCopyJob2 {
   }
 
  private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
   Call call(Call jobCall) const { return throughJob2_ ? ThroughJob2(jobCall) : jobCall; }
 
   template <class Value>
   HRESULT readValue(Call jobCall, Value* out, Value ProviderJob::*field) {
-    const CallPlan plan = internals().enter(call(jobCall), life_);
+    const CallPlan plan = enter(call(jobCall));
     if (out == nullptr) return E_POINTER;
     if (plan.faulted) return plan.result;  // no value handed back
     const ProviderJob* job = internals().findJob(job_);
@@ -209,7 +180,7 @@ class Job final : public IBackgroundCopyJob2 {
   }
 
   HRESULT readText(Call jobCall, LPWSTR* out, std::optional<WideText> ProviderJob::*field) {
-    const CallPlan plan = internals().enter(call(jobCall), life_);
+    const CallPlan plan = enter(call(jobCall));
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (plan.faulted) return plan.result;
@@ -223,7 +194,7 @@ class Job final : public IBackgroundCopyJob2 {
   // The job a control method may act on, or null with the answer that refuses the method.
   HRESULT controllable(Call jobCall, ProviderJob*& job) {
     job = nullptr;
-    const CallPlan plan = internals().enter(call(jobCall), life_);
+    const CallPlan plan = enter(call(jobCall));
     if (plan.faulted) return plan.result;
     ProviderJob* found = internals().findJob(job_);
     if (found == nullptr || Finished(*found)) return BG_E_INVALID_STATE;
@@ -232,11 +203,10 @@ class Job final : public IBackgroundCopyJob2 {
   }
 
   void removeJob() {
-    std::vector<ProviderJob>& jobs = life_.provider->jobs;
+    std::vector<ProviderJob>& jobs = provider()->jobs;
     jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(job_.index));
   }
 
-  ObjectLife life_;
   JobHandle job_;
   bool throughJob2_;
 };

@@ -6,102 +6,53 @@
 namespace {
 
 // What CoCreateInstance hands out for IID_IUnknown: only good for asking for the manager.
-class ServiceObject final : public IUnknown {
+class ServiceObject final : public ComObject<ServiceObject, IUnknown> {
  public:
-  explicit ServiceObject(BitsProvider* provider) : life_{provider} {
-    internals().objectCreated();
-  }
+  explicit ServiceObject(BitsProvider* provider)
+      : ComObject(provider, Call::ServiceQueryInterface) {}
 
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(Call::ServiceQueryInterface, life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    if (iid == IID_IUnknown) {
-      internals().addOwnReference(life_);
-      *object = static_cast<IUnknown*>(this);
-      return S_OK;
-    }
-    if (iid == IID_IBackgroundCopyManager) {
-      *object = NewManager(life_.provider);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return internals().addReference(life_, Call::ServiceAddRef); }
-  ULONG Release() override { return ReleaseObject(this, life_, Call::ServiceRelease); }
-
- private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
-  ObjectLife life_;
-};
-
-class Manager final : public IBackgroundCopyManager {
- public:
-  explicit Manager(BitsProvider* provider) : life_{provider} { internals().objectCreated(); }
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(Call::ManagerQueryInterface, life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    if (iid != IID_IUnknown && iid != IID_IBackgroundCopyManager) return E_NOINTERFACE;
-    internals().addOwnReference(life_);
-    *object = static_cast<IBackgroundCopyManager*>(this);
+  HRESULT offer(REFIID iid, void** object) {
+    if (iid != IID_IBackgroundCopyManager) return E_NOINTERFACE;
+    *object = NewManager(provider());
     return S_OK;
   }
-  ULONG AddRef() override { return internals().addReference(life_, Call::ManagerAddRef); }
-  ULONG Release() override { return ReleaseObject(this, life_, Call::ManagerRelease); }
+};
+
+class Manager final : public ComObject<Manager, IBackgroundCopyManager> {
+ public:
+  explicit Manager(BitsProvider* provider)
+      : ComObject(provider, Call::ManagerQueryInterface, &IID_IBackgroundCopyManager) {}
 
   HRESULT EnumJobs(DWORD flags, IEnumBackgroundCopyJobs** jobs) override {
-    const CallPlan plan = internals().enter(Call::ManagerEnumJobs, life_);
+    const CallPlan plan = enter(Call::ManagerEnumJobs);
     if (jobs == nullptr) return E_POINTER;
     *jobs = nullptr;
     if (plan.faulted) return plan.result;
     if ((flags & ~BG_JOB_ENUM_ALL_USERS) != 0) return E_INVALIDARG;
 
-    const BitsProvider& provider = *life_.provider;
+    const BitsProvider& service = *provider();
     const bool allUsers = (flags & BG_JOB_ENUM_ALL_USERS) != 0;
     std::vector<JobHandle> handed;
-    handed.reserve(provider.jobs.size());
-    for (size_t i = 0; i < provider.jobs.size(); ++i) {
-      const ProviderJob& job = provider.jobs[i];
-      if (allUsers || (job.owner && *job.owner == provider.callerOwner)) {
+    handed.reserve(service.jobs.size());
+    for (size_t i = 0; i < service.jobs.size(); ++i) {
+      const ProviderJob& job = service.jobs[i];
+      if (allUsers || (job.owner && *job.owner == service.callerOwner)) {
         handed.push_back(JobHandle{i, job.id});
       }
     }
-    *jobs = NewJobEnumerator(life_.provider, std::move(handed));
+    *jobs = NewJobEnumerator(provider(), std::move(handed));
     return S_OK;
   }
-
- private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
-  ObjectLife life_;
 };
 
 // Hands out the jobs that were queued when it was made, as BITS' enumerator does.
-class JobEnumerator final : public IEnumBackgroundCopyJobs {
+class JobEnumerator final : public ComObject<JobEnumerator, IEnumBackgroundCopyJobs> {
  public:
   JobEnumerator(BitsProvider* provider, std::vector<JobHandle> jobs)
-      : life_{provider}, jobs_(std::move(jobs)) {
-    internals().objectCreated();
-  }
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    const CallPlan plan = internals().enter(Call::JobsQueryInterface, life_);
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (plan.faulted) return plan.result;
-    if (iid != IID_IUnknown) return E_NOINTERFACE;
-    internals().addOwnReference(life_);
-    *object = static_cast<IUnknown*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return internals().addReference(life_, Call::JobsAddRef); }
-  ULONG Release() override { return ReleaseObject(this, life_, Call::JobsRelease); }
+      : ComObject(provider, Call::JobsQueryInterface), jobs_(std::move(jobs)) {}
 
   HRESULT Next(ULONG count, IBackgroundCopyJob** jobs, ULONG* fetched) override {
-    const CallPlan plan = internals().enter(Call::JobsNext, life_);
+    const CallPlan plan = enter(Call::JobsNext);
     if (jobs == nullptr) return E_POINTER;
     if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
     if (fetched != nullptr) *fetched = 0;
@@ -110,15 +61,13 @@ class JobEnumerator final : public IEnumBackgroundCopyJobs {
 
     ULONG handedOut = 0;
     while (handedOut < count && next_ < jobs_.size()) {
-      jobs[handedOut++] = NewJob(life_.provider, jobs_[next_++], false);
+      jobs[handedOut++] = NewJob(provider(), jobs_[next_++], false);
     }
     if (fetched != nullptr) *fetched = handedOut;
     return handedOut == count ? S_OK : S_FALSE;
   }
 
  private:
-  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
-  ObjectLife life_;
   std::vector<JobHandle> jobs_;
   size_t next_ = 0;
 };

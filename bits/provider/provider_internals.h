@@ -35,6 +35,8 @@
   X(Id##GetNoProgressTimeout, Name "::GetNoProgressTimeout")                             \
   X(Id##GetErrorCount, Name "::GetErrorCount")
 
+// QueryInterface, AddRef and Release stay together and in this order: an object finds the other two
+// from the first.
 #define KESTRELMOOR_UNKNOWN_CALLS(X, Id, Name) \
   X(Id##QueryInterface, Name "::QueryInterface") \
   X(Id##AddRef, Name "::AddRef")                 \
@@ -146,15 +148,55 @@ struct BitsProvider::Internals {
   void rebuildJobIndex();
 };
 
-// Drops one reference of a fake object and retires it when none is left.
-template <class Object>
-ULONG ReleaseObject(Object* object, ObjectLife& life, Call call) {
-  BitsProvider::Internals& internals = *life.provider->internals();
-  if (internals.dropReference(life, call)) {
-    internals.retire(object, [](void* dead) { delete static_cast<Object*>(dead); });
+// IUnknown's three methods, written once for every fake object. The object starts with one
+// reference and is retired at its last Release. QueryInterface hands out the object itself for
+// IID_IUnknown and `own`, and leaves any other interface to Object::offer. `queryInterface` is the
+// object's QueryInterface call; its AddRef and Release follow it in the call table.
+template <class Object, class Interface>
+class ComObject : public Interface {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) final {
+    const CallPlan plan = enter(queryInterface_);
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (plan.faulted) return plan.result;
+    if (iid == IID_IUnknown || (own_ != nullptr && iid == *own_)) {
+      internals().addOwnReference(life_);
+      *object = static_cast<Interface*>(this);
+      return S_OK;
+    }
+    return static_cast<Object*>(this)->offer(iid, object);
   }
-  return life.references;
-}
+  ULONG AddRef() final { return internals().addReference(life_, Following(queryInterface_, 1)); }
+  ULONG Release() final {
+    if (internals().dropReference(life_, Following(queryInterface_, 2))) {
+      internals().retire(static_cast<Object*>(this),
+                         [](void* dead) { delete static_cast<Object*>(dead); });
+    }
+    return life_.references;
+  }
+
+  HRESULT offer(REFIID, void**) { return E_NOINTERFACE; }
+
+ protected:
+  ComObject(BitsProvider* provider, Call queryInterface, const IID* own = nullptr)
+      : life_{provider}, queryInterface_(queryInterface), own_(own) {
+    internals().objectCreated();
+  }
+
+  BitsProvider::Internals& internals() const { return *life_.provider->internals(); }
+  BitsProvider* provider() const { return life_.provider; }
+  CallPlan enter(Call call) { return internals().enter(call, life_); }
+
+ private:
+  static Call Following(Call call, int steps) {
+    return static_cast<Call>(static_cast<int>(call) + steps);
+  }
+
+  ObjectLife life_;
+  Call queryInterface_;
+  const IID* own_;
+};
 
 // Factories of the fake objects; each starts with one reference.
 IUnknown* NewServiceObject(BitsProvider* provider);
