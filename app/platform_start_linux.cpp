@@ -7,7 +7,6 @@
 void StartPlatform() {
   // Lives for the whole run: every snapshot and control operation connects to it.
   static BitsProvider provider;
-  provider.recordCalls = false;  // a long session must not keep every call it made
   FillSampleQueue(provider);
   InstallBitsProvider(&provider);
 }

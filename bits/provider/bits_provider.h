@@ -1,14 +1,13 @@
 // The in-memory BITS service that stands in for Windows' on other systems. It serves the jobs it
-// holds through the same COM interfaces and runtime calls the job catalogue uses, reacts to the
-// control methods the way BITS does, and, for the tests, records every call, counts live
-// interfaces, COM strings and initialisations, and fails a chosen call at its n-th use.
+// holds through the same COM interfaces and runtime calls the job catalogue uses, and reacts to
+// the control methods the way BITS does.
 #pragma once
 
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "bits_platform.h"
+#include "bits/provider/provider_observer.h"
 #include "bits/wide_text.h"
 
 struct ProviderFile {
@@ -39,33 +38,6 @@ struct ProviderJob {
   std::vector<ProviderFile> files;
 };
 
-// Call names. A runtime function is named as itself: "CoInitializeEx", "CoUninitialize",
-// "CoCreateInstance", "OleRun", "StringFromCLSID", "CoTaskMemFree". A method is named
-// "Interface::Method" after the interface pointer it was called through, IUnknown's three methods
-// included:
-//   "IUnknown::..."                   the object CoCreateInstance hands out
-//   "IBackgroundCopyManager::..."     the manager that object's QueryInterface hands out
-//   "IEnumBackgroundCopyJobs::..."    the job enumerator
-//   "IBackgroundCopyJob::..."         a job as the enumerator hands it out
-//   "IBackgroundCopyJob2::..."        the same job reached through QueryInterface for
-//                                     IID_IBackgroundCopyJob2, GetNotifyCmdLine included
-//   "IEnumBackgroundCopyFiles::..."   a job's file enumerator
-//   "IBackgroundCopyFile::..."        a file
-//   "IBackgroundCopyCallback::..."    the notify interface GetNotifyInterface hands out
-// For example "IEnumBackgroundCopyJobs::Next", "IBackgroundCopyJob::GetDisplayName",
-// "IBackgroundCopyJob::Release".
-
-// Makes the `nth` use (counted from 1) of `call` fail with `result`, or, with `nullOutput`, answer
-// S_OK while handing back a null pointer (or no value) in its output. A faulted call has no other
-// effect: a faulted Cancel removes nothing. AddRef, Release, CoUninitialize and CoTaskMemFree
-// cannot be faulted; for CoInitializeEx `nullOutput` changes nothing.
-struct ProviderFault {
-  std::string call;
-  unsigned nth = 1;
-  HRESULT result = E_FAIL;
-  bool nullOutput = false;
-};
-
 // How the service reacts, as BITS does: Suspend makes a job SUSPENDED; Resume makes it QUEUED and
 // is refused with BG_E_EMPTY when no file is left to transfer; Cancel removes the job (S_OK, or
 // BG_S_UNABLE_TO_DELETE_FILES when a file was partly transferred); Complete removes it (S_OK, or
@@ -74,42 +46,19 @@ struct ProviderFault {
 // longer in `jobs` answers BG_E_INVALID_STATE. A job object finds its job by position and GUID,
 // so removing jobs does not disturb a walk in progress. The enumerator hands out the jobs that
 // were there when EnumJobs was called.
-class BitsProvider {
- public:
-  std::vector<ProviderJob> jobs;  // in the order EnumJobs hands them out
-  // Without BG_JOB_ENUM_ALL_USERS, EnumJobs hands out only the jobs this SID owns.
-  WideText callerOwner = WIDE_TEXT("S-1-5-21-3623811015-3361044348-30300820-1001");
-
-  // Test double features.
-  bool recordCalls = true;
-  std::vector<std::string> calls;  // every call in order, named as in ProviderFault::call
-  std::vector<ProviderFault> faults;
-  // Misuse seen: a string freed twice or never allocated, a release below zero, a call on a
-  // released object, an uninitialisation without an initialisation, the last uninitialisation
-  // while interfaces are still held. Empty when the caller behaved.
-  std::vector<std::string> misuse;
-
-  long liveInterfaces() const { return liveInterfaces_; }
-  long liveStrings() const { return liveStrings_; }
-  int comInitDepth() const { return comInitDepth_; }
-  unsigned uses(const std::string& call) const;  // how often `call` was made since the last reset
-  void resetCounters();  // forget calls, uses and misuse; keeps jobs and faults
-
-  // Internal bookkeeping for the fake objects and runtime; not for callers.
-  struct Internals;
-  Internals* internals() { return internals_; }
-
-  BitsProvider();
+struct BitsProvider {
+  BitsProvider() = default;
   ~BitsProvider();
   BitsProvider(const BitsProvider&) = delete;
   BitsProvider& operator=(const BitsProvider&) = delete;
 
- private:
-  friend struct Internals;
-  long liveInterfaces_ = 0;
-  long liveStrings_ = 0;
-  int comInitDepth_ = 0;
-  Internals* internals_;
+  std::vector<ProviderJob> jobs;  // in the order EnumJobs hands them out
+  // Without BG_JOB_ENUM_ALL_USERS, EnumJobs hands out only the jobs this SID owns.
+  WideText callerOwner = WIDE_TEXT("S-1-5-21-3623811015-3361044348-30300820-1001");
+  // COM as CoInitializeEx and CoUninitialize leave it: how often initialised, and in which mode.
+  int comInitDepth = 0;
+  DWORD apartmentMode = 0;
+  ProviderObserver* observer = nullptr;  // none in the program; see provider_observer.h
 };
 
 // The provider that CoCreateInstance connects to. None installed: the service cannot be reached

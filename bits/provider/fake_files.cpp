@@ -16,9 +16,9 @@ class File final : public ComObject<File, IBackgroundCopyFile> {
     return readName(Call::FileGetLocalName, name, &ProviderFile::localName);
   }
   HRESULT GetProgress(BG_FILE_PROGRESS* progress) override {
-    const CallPlan plan = enter(Call::FileGetProgress);
+    const std::optional<HRESULT> answer = observe(Call::FileGetProgress);
     if (progress == nullptr) return E_POINTER;
-    if (plan.faulted) return plan.result;
+    if (answer) return *answer;
     const ProviderFile* file = find();
     if (file == nullptr) return BG_E_INVALID_STATE;
     *progress = file->progress;
@@ -27,20 +27,20 @@ class File final : public ComObject<File, IBackgroundCopyFile> {
 
  private:
   const ProviderFile* find() {
-    const ProviderJob* job = internals().findJob(job_);
+    const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr || index_ >= job->files.size()) return nullptr;
     return &job->files[index_];
   }
 
   HRESULT readName(Call call, LPWSTR* out, std::optional<WideText> ProviderFile::*field) {
-    const CallPlan plan = enter(call);
+    const std::optional<HRESULT> answer = observe(call);
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (plan.faulted) return plan.result;
+    if (answer) return *answer;
     const ProviderFile* file = find();
     if (file == nullptr) return BG_E_INVALID_STATE;
     const std::optional<WideText>& name = file->*field;
-    if (name) *out = internals().allocateText(*name);
+    if (name) *out = NewText(*provider(), *name);
     return S_OK;
   }
 
@@ -54,13 +54,13 @@ class FileEnumerator final : public ComObject<FileEnumerator, IEnumBackgroundCop
       : ComObject(provider, Call::FilesQueryInterface), job_(job) {}
 
   HRESULT Next(ULONG count, IBackgroundCopyFile** files, ULONG* fetched) override {
-    const CallPlan plan = enter(Call::FilesNext);
+    const std::optional<HRESULT> answer = observe(Call::FilesNext);
     if (files == nullptr) return E_POINTER;
     if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
     if (fetched != nullptr) *fetched = 0;
     for (ULONG i = 0; i < count; ++i) files[i] = nullptr;
-    if (plan.faulted) return plan.result;
-    const ProviderJob* job = internals().findJob(job_);
+    if (answer) return *answer;
+    const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
 
     ULONG handedOut = 0;

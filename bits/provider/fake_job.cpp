@@ -32,7 +32,7 @@ class NotifyInterface final : public ComObject<NotifyInterface, IUnknown> {
 
 // One job reached through one interface pointer: what the enumerator hands out answers as
 // IBackgroundCopyJob, what QueryInterface for IID_IBackgroundCopyJob2 hands out as
-// IBackgroundCopyJob2, so the recorded calls say which pointer the caller used.
+// IBackgroundCopyJob2, so that each call is named after the pointer the caller used.
 class Job final : public ComObject<Job, IBackgroundCopyJob2> {
  public:
   Job(BitsProvider* provider, const JobHandle& job, bool throughJob2)
@@ -48,7 +48,7 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
       return S_OK;
     }
     if (iid == IID_IBackgroundCopyJob2) {
-      const ProviderJob* job = internals().findJob(job_);
+      const ProviderJob* job = FindJob(*provider(), job_);
       if (job == nullptr || !job->offersJob2) return E_NOINTERFACE;
       *object = NewJob(provider(), job_, true);
       return S_OK;
@@ -57,11 +57,11 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
   }
 
   HRESULT EnumFiles(IEnumBackgroundCopyFiles** files) override {
-    const CallPlan plan = enter(call(Call::JobEnumFiles));
+    const std::optional<HRESULT> answer = observe(call(Call::JobEnumFiles));
     if (files == nullptr) return E_POINTER;
     *files = nullptr;
-    if (plan.faulted) return plan.result;
-    if (internals().findJob(job_) == nullptr) return BG_E_INVALID_STATE;
+    if (answer) return *answer;
+    if (FindJob(*provider(), job_) == nullptr) return BG_E_INVALID_STATE;
     *files = NewFileEnumerator(provider(), job_);
     return S_OK;
   }
@@ -140,11 +140,11 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
   }
 
   HRESULT GetNotifyInterface(IUnknown** notify) override {
-    const CallPlan plan = enter(call(Call::JobGetNotifyInterface));
+    const std::optional<HRESULT> answer = observe(call(Call::JobGetNotifyInterface));
     if (notify == nullptr) return E_POINTER;
     *notify = nullptr;
-    if (plan.faulted) return plan.result;
-    const ProviderJob* job = internals().findJob(job_);
+    if (answer) return *answer;
+    const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
     // BITS answers S_OK with no interface when none is registered.
     if (job->hasNotifyInterface) *notify = NewNotifyInterface(provider());
@@ -152,51 +152,56 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
   }
 
   HRESULT GetNotifyCmdLine(LPWSTR* program, LPWSTR* parameters) override {
-    const CallPlan plan = enter(Call::Job2GetNotifyCmdLine);
+    const std::optional<HRESULT> answer = observe(Call::Job2GetNotifyCmdLine);
     if (program != nullptr) *program = nullptr;
     if (parameters != nullptr) *parameters = nullptr;
     if (program == nullptr || parameters == nullptr) return E_POINTER;
-    if (plan.faulted) return plan.result;
-    const ProviderJob* job = internals().findJob(job_);
+    if (answer) return *answer;
+    const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
     if (job->notifyCmdLineFails) return E_NOTIMPL;
-    if (job->notifyProgram) *program = internals().allocateText(*job->notifyProgram);
-    if (job->notifyArguments) *parameters = internals().allocateText(*job->notifyArguments);
+    if (job->notifyProgram) *program = NewText(*provider(), *job->notifyProgram);
+    if (job->notifyArguments) *parameters = NewText(*provider(), *job->notifyArguments);
     return S_OK;
   }
 
  private:
-  Call call(Call jobCall) const { return throughJob2_ ? ThroughJob2(jobCall) : jobCall; }
+  // The call as made through this pointer: IBackgroundCopyJob2's list repeats IBackgroundCopyJob's.
+  Call call(Call jobCall) const {
+    if (!throughJob2_) return jobCall;
+    return static_cast<Call>(static_cast<int>(jobCall) + static_cast<int>(Call::Job2QueryInterface) -
+                             static_cast<int>(Call::JobQueryInterface));
+  }
 
   template <class Value>
   HRESULT readValue(Call jobCall, Value* out, Value ProviderJob::*field) {
-    const CallPlan plan = enter(call(jobCall));
+    const std::optional<HRESULT> answer = observe(call(jobCall));
     if (out == nullptr) return E_POINTER;
-    if (plan.faulted) return plan.result;  // no value handed back
-    const ProviderJob* job = internals().findJob(job_);
+    if (answer) return *answer;  // no value handed back
+    const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
     *out = job->*field;
     return S_OK;
   }
 
   HRESULT readText(Call jobCall, LPWSTR* out, std::optional<WideText> ProviderJob::*field) {
-    const CallPlan plan = enter(call(jobCall));
+    const std::optional<HRESULT> answer = observe(call(jobCall));
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (plan.faulted) return plan.result;
-    const ProviderJob* job = internals().findJob(job_);
+    if (answer) return *answer;
+    const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
     const std::optional<WideText>& text = job->*field;
-    if (text) *out = internals().allocateText(*text);
+    if (text) *out = NewText(*provider(), *text);
     return S_OK;
   }
 
   // The job a control method may act on, or null with the answer that refuses the method.
   HRESULT controllable(Call jobCall, ProviderJob*& job) {
     job = nullptr;
-    const CallPlan plan = enter(call(jobCall));
-    if (plan.faulted) return plan.result;
-    ProviderJob* found = internals().findJob(job_);
+    const std::optional<HRESULT> answer = observe(call(jobCall));
+    if (answer) return *answer;
+    ProviderJob* found = FindJob(*provider(), job_);
     if (found == nullptr || Finished(*found)) return BG_E_INVALID_STATE;
     job = found;
     return S_OK;

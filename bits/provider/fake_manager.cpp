@@ -24,10 +24,10 @@ class Manager final : public ComObject<Manager, IBackgroundCopyManager> {
       : ComObject(provider, Call::ManagerQueryInterface, &IID_IBackgroundCopyManager) {}
 
   HRESULT EnumJobs(DWORD flags, IEnumBackgroundCopyJobs** jobs) override {
-    const CallPlan plan = enter(Call::ManagerEnumJobs);
+    const std::optional<HRESULT> answer = observe(Call::ManagerEnumJobs);
     if (jobs == nullptr) return E_POINTER;
     *jobs = nullptr;
-    if (plan.faulted) return plan.result;
+    if (answer) return *answer;
     if ((flags & ~BG_JOB_ENUM_ALL_USERS) != 0) return E_INVALIDARG;
 
     const BitsProvider& service = *provider();
@@ -52,12 +52,12 @@ class JobEnumerator final : public ComObject<JobEnumerator, IEnumBackgroundCopyJ
       : ComObject(provider, Call::JobsQueryInterface), jobs_(std::move(jobs)) {}
 
   HRESULT Next(ULONG count, IBackgroundCopyJob** jobs, ULONG* fetched) override {
-    const CallPlan plan = enter(Call::JobsNext);
+    const std::optional<HRESULT> answer = observe(Call::JobsNext);
     if (jobs == nullptr) return E_POINTER;
     if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
     if (fetched != nullptr) *fetched = 0;
     for (ULONG i = 0; i < count; ++i) jobs[i] = nullptr;
-    if (plan.faulted) return plan.result;
+    if (answer) return *answer;
 
     ULONG handedOut = 0;
     while (handedOut < count && next_ < jobs_.size()) {

@@ -74,7 +74,7 @@ void AppTest::SetUp() {
   InstallBitsProvider(&provider);
   seam.Install();
   window = BuildMainWindow();
-  provider.resetCounters();
+  probe.resetCounters();
 }
 
 void AppTest::TearDown() {

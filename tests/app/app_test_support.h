@@ -12,6 +12,7 @@
 #include "bits/job_info.h"
 #include "app/main_window.h"
 #include "ui/ui_seam.h"
+#include "tests/support/provider_probe.h"
 
 // A job with an identifier made from `serial`, so that tests can tell jobs apart by it.
 ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,
@@ -56,6 +57,7 @@ class AppTest : public ::testing::Test {
   int ProviderIndex(uint32_t serial) const;
 
   BitsProvider provider;
+  ProviderProbe probe{provider};
   RecordingSeam seam;
   MainWindow window;
 };

@@ -42,9 +42,9 @@ const std::vector<std::pair<const char*, Fl_Callback*>> kAllCommands = {
     {"Cancel", OnCancelJob},      {"Suspend", OnSuspendJob}, {"Resume", OnResumeJob},
 };
 
-unsigned MethodCalls(const BitsProvider& provider) {
+unsigned MethodCalls(const ProviderProbe& probe) {
   unsigned total = 0;
-  for (const ControlCase& c : kControlCases) total += provider.uses(c.methodCall);
+  for (const ControlCase& c : kControlCases) total += probe.uses(c.methodCall);
   return total;
 }
 
@@ -94,11 +94,11 @@ TEST_F(JobCommandsTest, WithoutSelectionEveryCommandOnlyAsksForOne) {
   for (const auto& [name, handler] : kAllCommands) {
     SCOPED_TRACE(name);
     seam.boxes.clear();
-    provider.resetCounters();
+    probe.resetCounters();
     handler(nullptr, nullptr);
     ASSERT_EQ(seam.boxes.size(), 1u);
     ExpectBox(0, "Please select a job first.", box::kOk);
-    EXPECT_EQ(provider.uses("CoCreateInstance"), 0u) << "no snapshot is taken";
+    EXPECT_EQ(probe.uses("CoCreateInstance"), 0u) << "no snapshot is taken";
     EXPECT_EQ(seam.saveDialogs, 0);
     EXPECT_TRUE(ShownPropertiesText().empty());
     EXPECT_EQ(ListLines(), before);
@@ -127,7 +127,7 @@ TEST_F(JobCommandsTest, LastLineBeyondAShrunkQueueDoesNothing) {
     EXPECT_EQ(ListLines(), before) << "no refill";
     EXPECT_EQ(jobBrowser->value(), 3);
   }
-  EXPECT_EQ(MethodCalls(provider), 0u);
+  EXPECT_EQ(MethodCalls(probe), 0u);
 }
 
 TEST_F(JobCommandsTest, JobGoneSinceTheFillIsLeftAloneAndSoIsItsSuccessor) {
@@ -142,7 +142,7 @@ TEST_F(JobCommandsTest, JobGoneSinceTheFillIsLeftAloneAndSoIsItsSuccessor) {
     EXPECT_TRUE(ShownPropertiesText().empty());
     EXPECT_EQ(jobBrowser->value(), 2);
   }
-  EXPECT_EQ(MethodCalls(provider), 0u);
+  EXPECT_EQ(MethodCalls(probe), 0u);
   ASSERT_EQ(provider.jobs.size(), 2u);
   EXPECT_EQ(provider.jobs[1].state, BG_JOB_STATE_SUSPENDED);
 }
@@ -160,7 +160,7 @@ TEST_F(JobCommandsTest, AnsweringNoChangesNothing) {
     EXPECT_EQ(ListLines(), before);
     EXPECT_EQ(jobBrowser->value(), 2) << "no refill";
   }
-  EXPECT_EQ(MethodCalls(provider), 0u);
+  EXPECT_EQ(MethodCalls(probe), 0u);
   ASSERT_EQ(provider.jobs.size(), 3u);
   EXPECT_EQ(provider.jobs[1].state, BG_JOB_STATE_TRANSFERRING);
 }
@@ -206,8 +206,8 @@ TEST_F(JobCommandsTest, EachControlCommandReportsItsSuccess) {
 TEST_F(JobCommandsTest, FailureIsReportedAndTheListKeepsTheOldSnapshot) {
   for (const ControlCase& command : kControlCases) {
     SCOPED_TRACE(command.name);
-    provider.resetCounters();
-    provider.faults = {ProviderFault{command.methodCall, 1, BG_E_INVALID_STATE}};
+    probe.resetCounters();
+    probe.faults = {ProviderFault{command.methodCall, 1, BG_E_INVALID_STATE}};
     jobBrowser->select(1);
     const std::vector<std::string> before = ListLines();
     seam.boxes.clear();
@@ -264,7 +264,7 @@ TEST_F(JobCommandsTest, PropertiesShowsTheJobTheLineShowedAndLeavesTheList) {
   EXPECT_TRUE(seam.boxes.empty());
   EXPECT_EQ(ListLines(), before);
   EXPECT_EQ(jobBrowser->value(), 1);
-  EXPECT_EQ(MethodCalls(provider), 0u);
+  EXPECT_EQ(MethodCalls(probe), 0u);
 }
 
 TEST_F(JobCommandsTest, PopupCommandActsOnTheCurrentSelection) {

@@ -94,7 +94,6 @@ BitsProvider& InstallBenchQueue(size_t jobs, size_t filesPerJob) {
   std::unique_ptr<BitsProvider>& provider = queues[{jobs, filesPerJob}];
   if (!provider) {
     provider = std::make_unique<BitsProvider>();
-    provider->recordCalls = false;
     FillBenchQueue(*provider, jobs, filesPerJob);
   }
   InstallBitsProvider(provider.get());

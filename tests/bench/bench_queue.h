@@ -10,7 +10,7 @@
 // texts, a notification command line on every third job, and progress that counts its files.
 void FillBenchQueue(BitsProvider& provider, size_t jobs, size_t filesPerJob);
 
-// A provider holding that queue, with call recording off, installed as the service that
+// A provider holding that queue, installed as the service that
 // CoCreateInstance reaches. Each shape is built once per process and kept, so cases that take
 // turns do not rebuild a queue of a million files between them.
 BitsProvider& InstallBenchQueue(size_t jobs, size_t filesPerJob);

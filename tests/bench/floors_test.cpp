@@ -12,6 +12,7 @@
 #include "catalogue_floors.h"
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "tests/support/provider_probe.h"
 
 namespace {
 
@@ -23,15 +24,16 @@ class BenchFloors : public ::testing::Test {
   // The calls one run of `operation` makes, recorded from a clean start.
   template <class Operation>
   std::vector<std::string> CallsOf(Operation operation) {
-    provider.resetCounters();
+    probe.resetCounters();
     operation();
-    EXPECT_TRUE(provider.misuse.empty()) << provider.misuse.front();
-    EXPECT_EQ(provider.liveInterfaces(), 0);
-    EXPECT_EQ(provider.liveStrings(), 0);
-    return provider.calls;
+    EXPECT_TRUE(probe.misuse.empty()) << probe.misuse.front();
+    EXPECT_EQ(probe.liveInterfaces(), 0);
+    EXPECT_EQ(probe.liveStrings(), 0);
+    return probe.calls;
   }
 
   BitsProvider provider;
+  ProviderProbe probe{provider};
 };
 
 // Jobs every path of the snapshot goes down: notify interface or not, command line or none, no
@@ -64,7 +66,7 @@ TEST_F(BenchFloors, SnapshotFloorMakesTheCallsOfEnumerateJobsInTheirOrder) {
 
 TEST_F(BenchFloors, SnapshotFloorStopsWhereEnumerateJobsStops) {
   FillBenchQueue(provider, 5, 2);
-  provider.faults.push_back({"IEnumBackgroundCopyJobs::Next", 4, E_FAIL});
+  probe.faults.push_back({"IEnumBackgroundCopyJobs::Next", 4, E_FAIL});
   const std::vector<std::string> snapshot = CallsOf([] { EnumerateJobs(); });
   FloorCount count;
   const std::vector<std::string> floor = CallsOf([&] { count = SnapshotCallsFloor(); });
@@ -86,7 +88,6 @@ TEST_F(BenchFloors, WalkFloorMakesTheCallsOfACancelThatFindsNoJob) {
 }
 
 TEST_F(BenchFloors, BenchJobsHaveDistinctIdentifiersAndTheirFiles) {
-  provider.recordCalls = false;
   FillBenchQueue(provider, 100000, 0);
   std::set<std::tuple<uint32_t, uint16_t, uint16_t, uint64_t>> ids;
   for (const ProviderJob& job : provider.jobs) {
@@ -113,7 +114,6 @@ TEST_F(BenchFloors, InstalledQueuesAreKeptPerShape) {
   EXPECT_EQ(InstalledBitsProvider(), &other);
   EXPECT_EQ(&InstallBenchQueue(10, 2), &small);
   EXPECT_EQ(small.jobs.size(), 10u);
-  EXPECT_FALSE(small.recordCalls);
   EXPECT_EQ(EnumerateJobs().size(), 10u);
 }
 

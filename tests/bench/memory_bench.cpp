@@ -113,7 +113,6 @@ void SnapshotMemoryCase(benchmark::State& state) {
 
 int MeasureSnapshotMemory(size_t jobs, size_t files) {
   BitsProvider provider;
-  provider.recordCalls = false;
   FillBenchQueue(provider, jobs, files);
   InstallBitsProvider(&provider);
   malloc_trim(0);  // what building the queue freed goes back, so reusing it shows in the figures

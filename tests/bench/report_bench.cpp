@@ -15,7 +15,6 @@ namespace {
 // One record as EnumerateJobs builds it from a bench job with `files` files.
 JobInfo BenchRecord(size_t files) {
   BitsProvider provider;
-  provider.recordCalls = false;
   FillBenchQueue(provider, 1, files);
   BitsProvider* previous = InstalledBitsProvider();
   InstallBitsProvider(&provider);

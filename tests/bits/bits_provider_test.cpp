@@ -1,5 +1,5 @@
-// The in-memory service itself: the runtime's answers, the bookkeeping the other tests rely on to
-// catch leaks and misuse, and the faults they inject.
+// The in-memory service itself: the runtime's answers, and the probe's bookkeeping that the other
+// tests rely on to catch leaks and misuse, and the faults they inject.
 #include <string>
 #include <vector>
 
@@ -50,7 +50,7 @@ TEST_F(Provider, ManagerNeedsAnInstalledServiceAndComInitialised) {
                                IID_IUnknown, object.put_void()),
               S_OK);
     EXPECT_TRUE(object);
-    EXPECT_EQ(provider.liveInterfaces(), 1);
+    EXPECT_EQ(probe.liveInterfaces(), 1);
     object.reset();
   }
   ExpectAllGivenBack();
@@ -60,12 +60,12 @@ TEST_F(Provider, ComInitialisationNestsAndKeepsItsMode) {
   EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
   EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
-  EXPECT_EQ(provider.comInitDepth(), 2);
+  EXPECT_EQ(probe.comInitDepth(), 2);
   CoUninitialize();
   CoUninitialize();
   ExpectAllGivenBack();
   CoUninitialize();
-  ASSERT_EQ(provider.misuse.size(), 1u);
+  ASSERT_EQ(probe.misuse.size(), 1u);
 }
 
 TEST_F(Provider, UninitialisingWithInterfacesHeldIsMisuse) {
@@ -75,7 +75,7 @@ TEST_F(Provider, UninitialisingWithInterfacesHeldIsMisuse) {
                              IID_IUnknown, object.put_void()),
             S_OK);
   CoUninitialize();
-  EXPECT_EQ(provider.misuse.size(), 1u);
+  EXPECT_EQ(probe.misuse.size(), 1u);
 }
 
 TEST_F(Provider, OnlyTheBitsClassAsALocalServer) {
@@ -95,7 +95,7 @@ TEST_F(Provider, StringFromClsidIsBracedUpperCase) {
   CoTaskMemText text;
   ASSERT_EQ(StringFromCLSID(CLSID_BackgroundCopyManager, text.put()), S_OK);
   EXPECT_EQ(text.value_or(WideText()), WIDE_TEXT("{4991D34B-80A1-4291-83B6-3328366B9097}"));
-  EXPECT_EQ(provider.liveStrings(), 1);
+  EXPECT_EQ(probe.liveStrings(), 1);
   text.reset();
   ExpectAllGivenBack();
 }
@@ -104,13 +104,13 @@ TEST_F(Provider, StringsFreedTwiceOrNeverHandedOutAreMisuse) {
   LPOLESTR text = nullptr;
   ASSERT_EQ(StringFromCLSID(CLSID_BackgroundCopyManager, &text), S_OK);
   CoTaskMemFree(text);
-  EXPECT_TRUE(provider.misuse.empty());
+  EXPECT_TRUE(probe.misuse.empty());
   CoTaskMemFree(text);
   WCHAR notOurs[4] = {};
   CoTaskMemFree(notOurs);
   CoTaskMemFree(nullptr);  // allowed, as in COM
-  EXPECT_EQ(provider.misuse.size(), 2u) << Joined(provider.misuse);
-  EXPECT_EQ(provider.liveStrings(), 0);
+  EXPECT_EQ(probe.misuse.size(), 2u) << Joined(probe.misuse);
+  EXPECT_EQ(probe.liveStrings(), 0);
 }
 
 TEST_F(Provider, ReleasingTooOftenIsMisuse) {
@@ -118,16 +118,16 @@ TEST_F(Provider, ReleasingTooOftenIsMisuse) {
   Connection connection;
   IBackgroundCopyJob* job = connection.next().detach();
   ASSERT_NE(job, nullptr);
-  EXPECT_EQ(provider.liveInterfaces(), 3);
+  EXPECT_EQ(probe.liveInterfaces(), 3);
   EXPECT_EQ(job->AddRef(), 2u);
   EXPECT_EQ(job->Release(), 1u);
   EXPECT_EQ(job->Release(), 0u);
-  EXPECT_TRUE(provider.misuse.empty());
+  EXPECT_TRUE(probe.misuse.empty());
   job->Release();
   BG_JOB_STATE state;
   job->GetState(&state);
-  EXPECT_EQ(provider.misuse.size(), 2u) << Joined(provider.misuse);
-  EXPECT_EQ(provider.liveInterfaces(), 2);
+  EXPECT_EQ(probe.misuse.size(), 2u) << Joined(probe.misuse);
+  EXPECT_EQ(probe.liveInterfaces(), 2);
 }
 
 TEST_F(Provider, FaultHitsOnlyTheChosenUse) {
@@ -146,17 +146,17 @@ TEST_F(Provider, FaultHitsOnlyTheChosenUse) {
 
 TEST_F(Provider, CountsUsesEvenWhenNotRecording) {
   provider.jobs = {PlainJob(1), PlainJob(2)};
-  provider.recordCalls = false;
+  probe.recordCalls = false;
   {
     Connection connection;
     while (connection.next()) {
     }
   }
-  EXPECT_TRUE(provider.calls.empty());
+  EXPECT_TRUE(probe.calls.empty());
   EXPECT_EQ(Uses("IEnumBackgroundCopyJobs::Next"), 3u);
   EXPECT_EQ(Uses("IBackgroundCopyJob::Release"), 2u);
   EXPECT_EQ(Uses("no such call"), 0u);
-  provider.resetCounters();
+  probe.resetCounters();
   EXPECT_EQ(Uses("IEnumBackgroundCopyJobs::Next"), 0u);
   ExpectAllGivenBack();
 }

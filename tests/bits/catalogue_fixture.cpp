@@ -1,18 +1,18 @@
 #include "catalogue_fixture.h"
 
 void CatalogueTest::ExpectAllGivenBack() const {
-  EXPECT_EQ(provider.liveInterfaces(), 0);
-  EXPECT_EQ(provider.liveStrings(), 0);
-  EXPECT_EQ(provider.comInitDepth(), 0);
-  EXPECT_TRUE(provider.misuse.empty()) << Joined(provider.misuse);
+  EXPECT_EQ(probe.liveInterfaces(), 0);
+  EXPECT_EQ(probe.liveStrings(), 0);
+  EXPECT_EQ(probe.comInitDepth(), 0);
+  EXPECT_TRUE(probe.misuse.empty()) << Joined(probe.misuse);
 }
 
 void CatalogueTest::Fail(const std::string& call, HRESULT result, unsigned nth) {
-  provider.faults.push_back(ProviderFault{call, nth, result, false});
+  probe.faults.push_back(ProviderFault{call, nth, result, false});
 }
 
 void CatalogueTest::HandBackNothing(const std::string& call, unsigned nth) {
-  provider.faults.push_back(ProviderFault{call, nth, S_OK, true});
+  probe.faults.push_back(ProviderFault{call, nth, S_OK, true});
 }
 
 ProviderJob PlainJob(uint8_t number) {

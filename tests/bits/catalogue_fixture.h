@@ -1,5 +1,5 @@
-// A fresh in-memory BITS service for every test, and the checks that a call gave back everything
-// it obtained.
+// A fresh in-memory BITS service with a probe on it for every test, and the checks that a call gave
+// back everything it obtained.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "bits/provider/bits_provider.h"
 #include "bits/com_owners.h"
 #include "bits/utf8.h"
+#include "tests/support/provider_probe.h"
 
 class CatalogueTest : public ::testing::Test {
  protected:
@@ -25,9 +26,10 @@ class CatalogueTest : public ::testing::Test {
   // Makes the `nth` use of `call` succeed while handing back nothing.
   void HandBackNothing(const std::string& call, unsigned nth = 1);
 
-  unsigned Uses(const std::string& call) const { return provider.uses(call); }
+  unsigned Uses(const std::string& call) const { return probe.uses(call); }
 
   BitsProvider provider;
+  ProviderProbe probe{provider};
 };
 
 // A download job with every text, one file and plain values; `number` tells jobs apart.

@@ -38,7 +38,7 @@ TEST_F(JobControl, EachOperationCallsItsOwnMethod) {
   uint8_t number = 0;
   for (const auto& each : cases) {
     SCOPED_TRACE(each.method);
-    provider.resetCounters();
+    probe.resetCounters();
     EXPECT_TRUE(each.operation(PlainJobId(++number)));
     EXPECT_EQ(Uses(each.method), 1u);
     unsigned controlCalls = 0;
@@ -70,7 +70,7 @@ TEST_F(JobControl, CallOrderForAMatch) {
       "IBackgroundCopyManager::Release",
       "CoUninitialize",
   };
-  EXPECT_EQ(provider.calls, expected);
+  EXPECT_EQ(probe.calls, expected);
   EXPECT_TRUE(provider.jobs.empty());
   ExpectAllGivenBack();
 }
@@ -86,7 +86,7 @@ TEST_F(JobControl, TextsThatAreNotTheExactIdentifierMatchNothing) {
   for (const WideText& id : {WideText(), lowerCase, unbraced, trailingSpace, prefix,
                              WideText(WIDE_TEXT("Unknown"))}) {
     SCOPED_TRACE(ToUtf8(id));
-    provider.resetCounters();
+    probe.resetCounters();
     EXPECT_FALSE(SuspendJob(id));
     // The whole queue was walked, and nothing was changed.
     EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
@@ -142,8 +142,8 @@ TEST_F(JobControl, EnumeratorAnsweringOkWithoutAJobIsFalse) {
 TEST_F(JobControl, ManagerThatCannotBeCreatedIsFalse) {
   for (const char* call : {"CoCreateInstance", "OleRun", "IUnknown::QueryInterface"}) {
     SCOPED_TRACE(call);
-    provider.faults.clear();
-    provider.resetCounters();
+    probe.faults.clear();
+    probe.resetCounters();
     Fail(call, E_ACCESSDENIED);
     EXPECT_FALSE(SuspendJob(PlainJobId(1)));
     EXPECT_EQ(Uses("CoUninitialize"), 1u);
@@ -173,11 +173,11 @@ TEST_F(JobControl, IdentifierThatCannotBeFormedMatchesNothing) {
 TEST_F(JobControl, ComInitialisationFailingStillRunsButDoesNotUninitialise) {
   // COM was initialised in another mode by someone else: the call goes on in that apartment.
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-  provider.resetCounters();
+  probe.resetCounters();
   EXPECT_TRUE(SuspendJob(PlainJobId(2)));
   EXPECT_EQ(StateOf(1), BG_JOB_STATE_SUSPENDED);
   EXPECT_EQ(Uses("CoUninitialize"), 0u);
-  EXPECT_EQ(provider.comInitDepth(), 1);
+  EXPECT_EQ(probe.comInitDepth(), 1);
   CoUninitialize();
   ExpectAllGivenBack();
 }

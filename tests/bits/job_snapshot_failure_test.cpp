@@ -19,7 +19,7 @@ class SnapshotFailure : public CatalogueTest {
 TEST_F(SnapshotFailure, ComInitialisationFailingEndsBeforeAnyOtherCall) {
   Fail("CoInitializeEx", RPC_E_CHANGED_MODE);
   EXPECT_TRUE(EnumerateJobs().empty());
-  EXPECT_EQ(provider.calls, std::vector<std::string>{"CoInitializeEx"});
+  EXPECT_EQ(probe.calls, std::vector<std::string>{"CoInitializeEx"});
   ExpectAllGivenBack();
 }
 
@@ -33,8 +33,8 @@ TEST_F(SnapshotFailure, ServiceNotInstalledGivesNothing) {
 TEST_F(SnapshotFailure, ManagerCreationFailingAtAnyStepGivesNothing) {
   for (const char* call : {"CoCreateInstance", "OleRun", "IUnknown::QueryInterface"}) {
     SCOPED_TRACE(call);
-    provider.faults.clear();
-    provider.resetCounters();
+    probe.faults.clear();
+    probe.resetCounters();
     Fail(call, E_ACCESSDENIED);
     EXPECT_TRUE(EnumerateJobs().empty());
     EXPECT_EQ(Uses("CoUninitialize"), 1u);
@@ -49,8 +49,8 @@ TEST_F(SnapshotFailure, SuccessWithoutAManagerOrEnumeratorGivesNothing) {
   for (const char* call :
        {"CoCreateInstance", "IUnknown::QueryInterface", "IBackgroundCopyManager::EnumJobs"}) {
     SCOPED_TRACE(call);
-    provider.faults.clear();
-    provider.resetCounters();
+    probe.faults.clear();
+    probe.resetCounters();
     HandBackNothing(call);
     EXPECT_TRUE(EnumerateJobs().empty());
     EXPECT_EQ(Uses("IEnumBackgroundCopyJobs::Next"), 0u);

@@ -201,7 +201,7 @@ TEST_F(Snapshot, GoesOnWhenTheThreadIsAlreadyInitialised) {
   provider.jobs = {PlainJob(1)};
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   EXPECT_EQ(EnumerateJobs().size(), 1u);
-  EXPECT_EQ(provider.comInitDepth(), 1);
+  EXPECT_EQ(probe.comInitDepth(), 1);
   CoUninitialize();
   ExpectAllGivenBack();
 }
@@ -262,7 +262,7 @@ TEST_F(Snapshot, CallsTheServiceInTheDocumentedOrder) {
       "IBackgroundCopyManager::Release",
       "CoUninitialize",
   };
-  EXPECT_EQ(provider.calls, expected);
+  EXPECT_EQ(probe.calls, expected);
   ExpectAllGivenBack();
 }
 

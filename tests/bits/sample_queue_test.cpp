@@ -17,7 +17,7 @@ class SampleQueue : public CatalogueTest {
     CatalogueTest::SetUp();
     FillSampleQueue(provider);
     snapshot = EnumerateJobs();
-    provider.resetCounters();
+    probe.resetCounters();
   }
 
   // The snapshot record whose display name starts with `name`.

@@ -14,6 +14,7 @@
 #include "fuzz_records.h"
 #include "bits/job_snapshot.h"
 #include "text_oracles.h"
+#include "tests/support/provider_probe.h"
 
 namespace {
 
@@ -131,14 +132,14 @@ JobInfo ExpectedRecord(const ProviderJob& job) {
   return record;
 }
 
-void CheckGivenBack(const BitsProvider& provider, const char* run) {
-  if (provider.liveInterfaces() != 0 || provider.liveStrings() != 0 ||
-      provider.comInitDepth() != 0 || !provider.misuse.empty()) {
+void CheckGivenBack(const ProviderProbe& probe, const char* run) {
+  if (probe.liveInterfaces() != 0 || probe.liveStrings() != 0 ||
+      probe.comInitDepth() != 0 || !probe.misuse.empty()) {
     FuzzFailure(std::string(run) + ": the connection was not given back (" +
-                std::to_string(provider.liveInterfaces()) + " interfaces, " +
-                std::to_string(provider.liveStrings()) + " strings, depth " +
-                std::to_string(provider.comInitDepth()) +
-                (provider.misuse.empty() ? "" : ", " + provider.misuse.front()) + ")");
+                std::to_string(probe.liveInterfaces()) + " interfaces, " +
+                std::to_string(probe.liveStrings()) + " strings, depth " +
+                std::to_string(probe.comInitDepth()) +
+                (probe.misuse.empty() ? "" : ", " + probe.misuse.front()) + ")");
   }
 }
 
@@ -200,18 +201,19 @@ void CheckWithinClean(const std::vector<JobInfo>& clean, const std::vector<JobIn
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   BitsProvider provider;
+  ProviderProbe probe(provider);
   InstallBitsProvider(&provider);
   const size_t count = input.ConsumeIntegralInRange<size_t>(0, 5);
   for (size_t i = 0; i < count; ++i) provider.jobs.push_back(ConsumeProviderJob(input));
   const std::vector<ProviderJob> queue = provider.jobs;
 
   const std::vector<JobInfo> clean = EnumerateJobs();
-  CheckGivenBack(provider, "clean run");
+  CheckGivenBack(probe, "clean run");
   CheckClean(queue, clean);
 
   // Failures placed on calls of the clean run, so that each is reached unless an earlier one
   // changed the path.
-  const std::vector<CallSite> sites = CallSitesOf(provider.calls);
+  const std::vector<CallSite> sites = CallSitesOf(probe.calls);
   const size_t faults = input.ConsumeIntegralInRange<size_t>(1, 3);
   std::vector<CallSite> chosen;
   std::vector<bool> nullOutputs;
@@ -220,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!CanBeFaulted(site.call)) continue;
     const bool nullOutput = HandsBackSomething(site.call) && input.ConsumeBool();
     const HRESULT code = static_cast<HRESULT>(0x80000000u | input.ConsumeIntegral<uint32_t>());
-    provider.faults.push_back(ProviderFault{site.call, site.nth, code, nullOutput});
+    probe.faults.push_back(ProviderFault{site.call, site.nth, code, nullOutput});
     chosen.push_back(site);
     nullOutputs.push_back(nullOutput);
   }
@@ -229,12 +231,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   provider.jobs = queue;
-  provider.resetCounters();
+  probe.resetCounters();
   const std::vector<JobInfo> faulted = EnumerateJobs();
   if (chosen[0].call == "CoInitializeEx" && !nullOutputs[0]) {
-    if (provider.uses("CoUninitialize") != 0) FuzzFailure("uninitialised after a failed start");
+    if (probe.uses("CoUninitialize") != 0) FuzzFailure("uninitialised after a failed start");
   }
-  CheckGivenBack(provider, "run with failures");
+  CheckGivenBack(probe, "run with failures");
   CheckWithinClean(clean, faulted);
   if (chosen.size() == 1) {
     std::string problem;

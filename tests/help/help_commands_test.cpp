@@ -14,6 +14,7 @@
 #include "app/job_list.h"
 #include "res/product.h"
 #include "ui/ui_seam.h"
+#include "tests/support/provider_probe.h"
 
 namespace {
 
@@ -180,6 +181,7 @@ TEST_F(HelpCommandsTest, AHandlerThatThrowsInsideTheSeamDoesNotLetTheExceptionOu
 // Needs a display for the list's fonts; run under Xvfb.
 TEST_F(HelpCommandsTest, NoHandlerTouchesTheJobListOrBits) {
   BitsProvider provider;
+  ProviderProbe probe(provider);
   InstallBitsProvider(&provider);
   Fl_Window window(300, 200, "Kestrelmoor");
   Fl_Hold_Browser list(0, 0, 300, 200);
@@ -190,7 +192,7 @@ TEST_F(HelpCommandsTest, NoHandlerTouchesTheJobListOrBits) {
   list.add("second\ttwo\tSuspended");
   list.add("third\tthree\tError");
   list.value(2);
-  provider.resetCounters();
+  probe.resetCounters();
 
   shellAnswer = 2;  // the failure path too
   OnHelp(nullptr, nullptr);
@@ -202,7 +204,7 @@ TEST_F(HelpCommandsTest, NoHandlerTouchesTheJobListOrBits) {
   EXPECT_EQ(list.size(), 3);
   EXPECT_EQ(list.value(), 2);
   EXPECT_STREQ(list.text(2), "second\ttwo\tSuspended");
-  EXPECT_TRUE(provider.calls.empty());
+  EXPECT_TRUE(probe.calls.empty());
   EXPECT_EQ(boxes.size(), 2u);
 
   // With no list at all the handlers still run.

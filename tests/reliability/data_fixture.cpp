@@ -26,7 +26,7 @@ void DataTest::SetUp() {
   fs::remove_all(folder, ignored);
   fs::create_directories(folder);
   InstallBitsProvider(&provider);
-  provider.recordCalls = false;  // a huge queue makes millions of calls
+  probe.recordCalls = false;  // a huge queue makes millions of calls
   ui.Install();
 }
 
@@ -38,12 +38,12 @@ void DataTest::TearDown() {
 
 std::vector<JobInfo> DataTest::Snapshot(std::vector<ProviderJob> jobs) {
   provider.jobs = std::move(jobs);
-  provider.resetCounters();
+  probe.resetCounters();
   std::vector<JobInfo> snapshot = EnumerateJobs();
-  EXPECT_EQ(provider.liveInterfaces(), 0);
-  EXPECT_EQ(provider.liveStrings(), 0);
-  EXPECT_EQ(provider.comInitDepth(), 0);
-  EXPECT_TRUE(provider.misuse.empty());
+  EXPECT_EQ(probe.liveInterfaces(), 0);
+  EXPECT_EQ(probe.liveStrings(), 0);
+  EXPECT_EQ(probe.comInitDepth(), 0);
+  EXPECT_TRUE(probe.misuse.empty());
   return snapshot;
 }
 

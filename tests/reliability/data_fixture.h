@@ -11,6 +11,7 @@
 #include "bits/provider/bits_provider.h"
 #include "bits/job_info.h"
 #include "recording_ui.h"
+#include "tests/support/provider_probe.h"
 
 class DataTest : public ::testing::Test {
  protected:
@@ -26,6 +27,7 @@ class DataTest : public ::testing::Test {
 
   std::filesystem::path folder;
   BitsProvider provider;
+  ProviderProbe probe{provider};
   RecordingUi ui;
 };
 

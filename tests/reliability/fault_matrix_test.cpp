@@ -14,6 +14,7 @@
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
 #include "reliability_queue.h"
+#include "tests/support/provider_probe.h"
 
 namespace {
 
@@ -32,29 +33,30 @@ void EnterOuterApartment(bool outer) {
 
 // Everything given back; COM uninitialised by the operation exactly when its own initialisation
 // succeeded, and only once.
-void ExpectGivenBack(const BitsProvider& provider, bool initFailed, bool outer) {
-  EXPECT_EQ(provider.liveInterfaces(), 0);
-  EXPECT_EQ(provider.liveStrings(), 0);
-  EXPECT_TRUE(provider.misuse.empty()) << Joined(provider.misuse);
-  EXPECT_EQ(provider.uses("CoUninitialize"), initFailed ? 0u : 1u);
-  EXPECT_EQ(provider.comInitDepth(), outer ? 1 : 0);
+void ExpectGivenBack(const ProviderProbe& probe, bool initFailed, bool outer) {
+  EXPECT_EQ(probe.liveInterfaces(), 0);
+  EXPECT_EQ(probe.liveStrings(), 0);
+  EXPECT_TRUE(probe.misuse.empty()) << Joined(probe.misuse);
+  EXPECT_EQ(probe.uses("CoUninitialize"), initFailed ? 0u : 1u);
+  EXPECT_EQ(probe.comInitDepth(), outer ? 1 : 0);
 }
 
 class FaultMatrixTest : public ::testing::Test {
  protected:
   void SetUp() override { InstallBitsProvider(&provider); }
   void TearDown() override {
-    while (provider.comInitDepth() > 0) CoUninitialize();
+    while (probe.comInitDepth() > 0) CoUninitialize();
     InstallBitsProvider(nullptr);
   }
 
   void Prepare(const std::vector<ProviderJob>& queue, std::vector<ProviderFault> faults) {
     provider.jobs = queue;
-    provider.faults = std::move(faults);
-    provider.resetCounters();
+    probe.faults = std::move(faults);
+    probe.resetCounters();
   }
 
   BitsProvider provider;
+  ProviderProbe probe{provider};
 };
 
 // ---- The snapshot
@@ -69,8 +71,8 @@ TEST_P(SnapshotFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythin
   Prepare(queue, {});
   const std::vector<JobInfo> clean = EnumerateJobs();
   ASSERT_EQ(clean.size(), queue.size());
-  ExpectGivenBack(provider, false, outer);
-  const std::vector<CallSite> sites = CallSitesOf(provider.calls);
+  ExpectGivenBack(probe, false, outer);
+  const std::vector<CallSite> sites = CallSitesOf(probe.calls);
 
   std::set<std::string> failedCalls;
   int runs = 0;
@@ -84,7 +86,7 @@ TEST_P(SnapshotFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythin
 
       const std::vector<JobInfo> actual = EnumerateJobs();
 
-      ASSERT_GE(provider.uses(site.call), site.nth) << "the failing call was not reached";
+      ASSERT_GE(probe.uses(site.call), site.nth) << "the failing call was not reached";
       std::string problem;
       const std::vector<JobInfo> expected =
           SnapshotUnderFault(clean, site, nullOutput, actual, problem);
@@ -95,9 +97,9 @@ TEST_P(SnapshotFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythin
       }
       const bool initFailed = site.call == "CoInitializeEx";
       if (initFailed) {
-        EXPECT_EQ(provider.calls, std::vector<std::string>{"CoInitializeEx"});
+        EXPECT_EQ(probe.calls, std::vector<std::string>{"CoInitializeEx"});
       }
-      ExpectGivenBack(provider, initFailed, outer);
+      ExpectGivenBack(probe, initFailed, outer);
       failedCalls.insert(site.call);
       ++runs;
     }
@@ -183,8 +185,8 @@ TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingE
   Prepare(queue, {});
   ASSERT_TRUE(control.operation(target));
   ASSERT_TRUE(control.changed(queue, provider.jobs)) << "the clean run did not change the job";
-  ExpectGivenBack(provider, false, outer);
-  const std::vector<CallSite> sites = CallSitesOf(provider.calls);
+  ExpectGivenBack(probe, false, outer);
+  const std::vector<CallSite> sites = CallSitesOf(probe.calls);
   const std::string method = std::string("IBackgroundCopyJob::") + control.name;
 
   std::set<std::string> failedCalls;
@@ -199,7 +201,7 @@ TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingE
 
       const bool answer = control.operation(target);
 
-      ASSERT_GE(provider.uses(site.call), site.nth) << "the failing call was not reached";
+      ASSERT_GE(probe.uses(site.call), site.nth) << "the failing call was not reached";
       std::string problem;
       bool expected = ControlUnderFault(site, kMatrixTarget, problem);
       EXPECT_EQ(problem, "");
@@ -213,7 +215,7 @@ TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingE
       } else {
         EXPECT_TRUE(Unchanged(queue, provider.jobs)) << "a failed operation changed the queue";
       }
-      ExpectGivenBack(provider, initFailed, outer);
+      ExpectGivenBack(probe, initFailed, outer);
       failedCalls.insert(site.call);
       ++runs;
     }

@@ -104,9 +104,9 @@ TEST_F(HugeData, HundredThousandJobsAreAllListedAndTheLastCanBeFound) {
   EXPECT_TRUE(SuspendJob(jobs.back().id));
   EXPECT_EQ(provider.jobs.back().state, BG_JOB_STATE_SUSPENDED);
   EXPECT_EQ(provider.jobs.size(), count);
-  EXPECT_EQ(provider.liveInterfaces(), 0);
-  EXPECT_EQ(provider.liveStrings(), 0);
-  EXPECT_EQ(provider.comInitDepth(), 0);
+  EXPECT_EQ(probe.liveInterfaces(), 0);
+  EXPECT_EQ(probe.liveStrings(), 0);
+  EXPECT_EQ(probe.comInitDepth(), 0);
 }
 
 using HostileText = DataTest;

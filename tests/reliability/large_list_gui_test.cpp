@@ -49,7 +49,6 @@ class LargeListGui : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallBitsProvider(&provider);
-    provider.recordCalls = false;
     ui.Install();
   }
   void TearDown() override {
