@@ -1,39 +1,16 @@
 #include "ui/message_dialog.h"
 
-#include <algorithm>
-
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
-#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Widget.H>
 #include <FL/Fl_Window.H>
-#include <FL/fl_draw.H>
+#include <FL/fl_ask.H>
+
+// The toolkit's fl_choice gives the box its title, text, buttons, default and Escape keys and
+// answer. Kept here is only what it cannot do by itself: an icon for each kind of box (its own is
+// one "?" for all) or none, an at sign shown as written, a place over the owner rather than under
+// the mouse, and its shared icon handed back unchanged to its other dialogs.
 
 namespace {
-
-// A message may carry texts from elsewhere (a file name, a code); a label starting with or
-// containing the at sign would otherwise be drawn as one of the toolkit's symbols.
-constexpr Fl_Labeltype kLiteralLabel = FL_FREE_LABELTYPE;
-
-void DrawLiteralLabel(const Fl_Label* label, int x, int y, int w, int h, Fl_Align align) {
-  fl_font(label->font, label->size);
-  fl_color(label->color);
-  fl_draw(label->value, x, y, w, h, align, label->image, 0);
-}
-
-void MeasureLiteralLabel(const Fl_Label* label, int& w, int& h) {
-  fl_font(label->font, label->size);
-  fl_measure(label->value, w, h, 0);
-}
-
-constexpr int kMargin = 12;
-constexpr int kIconSize = 44;
-constexpr int kButtonWidth = 84;
-constexpr int kButtonHeight = 28;
-constexpr int kTextFontSize = 14;
-constexpr int kWrapWidth = 420;
-constexpr int kMinTextHeight = kIconSize;
-constexpr int kLabelInset = 3;
 
 struct IconLook {
   const char* glyph;
@@ -44,10 +21,10 @@ struct IconLook {
 
 // The icon of the box's kind; none for a box without an icon flag.
 const IconLook* IconFor(unsigned flags) {
-  static const IconLook error{kDialogErrorGlyph, "Error", FL_RED, FL_WHITE};
-  static const IconLook question{kDialogQuestionGlyph, "Question", FL_BLUE, FL_WHITE};
-  static const IconLook warning{kDialogWarningGlyph, "Warning", FL_YELLOW, FL_BLACK};
-  static const IconLook information{kDialogInformationGlyph, "Information", FL_BLUE, FL_WHITE};
+  static const IconLook error{"X", "Error", FL_RED, FL_WHITE};
+  static const IconLook question{"?", "Question", FL_BLUE, FL_WHITE};
+  static const IconLook warning{"!", "Warning", FL_YELLOW, FL_BLACK};
+  static const IconLook information{"i", "Information", FL_BLUE, FL_WHITE};
   switch (flags & box::kIconMask) {
     case box::kIconError: return &error;
     case 0x20u: return &question;
@@ -57,21 +34,68 @@ const IconLook* IconFor(unsigned flags) {
   }
 }
 
-struct DialogState {
-  Fl_Window* window = nullptr;
-  int answer = box::kIdOk;
-};
-
-// Each button gives its own answer; the window's own callback (close box, Escape) leaves the answer
-// that closing gives.
-template <int answer>
-void AnswerChosen(Fl_Widget*, void* data) {
-  auto* state = static_cast<DialogState*>(data);
-  state->answer = answer;
-  state->window->hide();
+int ClosedAnswer(unsigned flags) {
+  return (flags & box::kButtonsMask) == box::kYesNo ? box::kIdNo : box::kIdOk;
 }
 
-void DialogClosed(Fl_Widget*, void* data) { static_cast<DialogState*>(data)->window->hide(); }
+// A message may carry texts from elsewhere (a file name, a dialog's reason). The toolkit draws a
+// label starting with an at sign, or ending in one and a word, as one of its symbols; a doubled at
+// sign it draws as one.
+std::string Literal(const std::string& text) {
+  std::string literal;
+  literal.reserve(text.size());
+  for (const char c : text) {
+    literal += c;
+    if (c == '@') literal += '@';
+  }
+  return literal;
+}
+
+// The file chooser's own questions use the same icon widget.
+class IconStyled {
+ public:
+  IconStyled(Fl_Widget& icon, const IconLook* look)
+      : icon_(icon), box_(icon.box()), disc_(icon.color()), ink_(icon.labelcolor()),
+        font_(icon.labelfont()), glyph_(icon.label()), tooltip_(icon.tooltip()),
+        visible_(icon.visible() != 0) {
+    if (look == nullptr) {
+      icon.hide();
+      return;
+    }
+    icon.box(FL_OVAL_BOX);
+    icon.color(look->disc);
+    icon.labelcolor(look->ink);
+    icon.labelfont(FL_HELVETICA_BOLD);
+    icon.label(look->glyph);
+    icon.tooltip(look->kindName);
+    icon.show();
+  }
+  ~IconStyled() {
+    icon_.box(box_);
+    icon_.color(disc_);
+    icon_.labelcolor(ink_);
+    icon_.labelfont(font_);
+    icon_.label(glyph_);
+    icon_.tooltip(tooltip_);
+    if (visible_) {
+      icon_.show();
+    } else {
+      icon_.hide();
+    }
+  }
+  IconStyled(const IconStyled&) = delete;
+  IconStyled& operator=(const IconStyled&) = delete;
+
+ private:
+  Fl_Widget& icon_;
+  Fl_Boxtype box_;
+  Fl_Color disc_;
+  Fl_Color ink_;
+  Fl_Font font_;
+  const char* glyph_;
+  const char* tooltip_;
+  bool visible_;
+};
 
 // Only a window the toolkit is showing is dereferenced: an owner handed over from elsewhere may be
 // stale.
@@ -82,84 +106,35 @@ Fl_Window* ShownWindow(NativeWindow candidate) {
   return nullptr;
 }
 
-void AddButton(bool isDefault, int x, int y, const char* label, Fl_Callback* answer,
-               DialogState& state) {
-  Fl_Button* button = isDefault ? new Fl_Return_Button(x, y, kButtonWidth, kButtonHeight, label)
-                                : new Fl_Button(x, y, kButtonWidth, kButtonHeight, label);
-  button->callback(answer, &state);
+// The box has its size only once the toolkit has laid it out and shown it, so it is moved on the
+// first turn of its own event loop, before it is first drawn.
+void CentreOnOwner(void* owner) {
+  Fl_Window* form = fl_message_icon()->window();
+  const Fl_Window* parent = ShownWindow(owner);
+  const int centreX = parent != nullptr ? parent->x() + parent->w() / 2 : Fl::w() / 2;
+  const int centreY = parent != nullptr ? parent->y() + parent->h() / 2 : Fl::h() / 2;
+  form->position(centreX - form->w() / 2, centreY - form->h() / 2);
 }
 
-int ShowDialog(NativeWindow owner, const std::string& text, const std::string& caption,
-               unsigned flags) {
-  static const bool labelTypeSet = (Fl::set_labeltype(kLiteralLabel, DrawLiteralLabel,
-                                                      MeasureLiteralLabel), true);
-  (void)labelTypeSet;
+int Ask(NativeWindow owner, const std::string& text, const std::string& caption, unsigned flags) {
+  Fl_Widget* icon = fl_message_icon();
+  // The toolkit would refuse a second box anyway; the open one's title and icon are left alone.
+  if (icon->window()->shown()) return ClosedAnswer(flags);
 
+  const std::string label = Literal(text);
+  const IconStyled styled(*icon, IconFor(flags));
+  const int followedMouse = fl_message_hotspot();
+  fl_message_hotspot(0);
+  fl_message_title(caption.c_str());
+  Fl::add_timeout(0.0, CentreOnOwner, owner);
+  // Button 1 is the default one; button 0 takes Escape and is what closing the box answers.
   const bool yesNo = (flags & box::kButtonsMask) == box::kYesNo;
-  const IconLook* icon = IconFor(flags);
-
-  fl_font(FL_HELVETICA, kTextFontSize);
-  int textWidth = kWrapWidth;
-  int textHeight = 0;
-  fl_measure(text.c_str(), textWidth, textHeight, 0);
-  // The toolkit draws a left-aligned label 3 pixels in from each side of its box.
-  textWidth = std::max(textWidth, 1) + 2 * kLabelInset;
-  textHeight = std::max(textHeight, kMinTextHeight);
-
-  const int textX = kMargin + (icon != nullptr ? kIconSize + kMargin : 0);
-  const int buttonCount = yesNo ? 2 : 1;
-  const int buttonsWidth = buttonCount * kButtonWidth + (buttonCount - 1) * kMargin;
-  const int width = std::max(textX + textWidth + kMargin, buttonsWidth + 2 * kMargin);
-  const int buttonY = kMargin + textHeight + kMargin;
-  const int height = buttonY + kButtonHeight + kMargin;
-
-  DialogState state;
-  state.answer = yesNo ? box::kIdNo : box::kIdOk;
-
-  Fl_Group* const enclosing = Fl_Group::current();
-  Fl_Group::current(nullptr);
-  Fl_Window dialog(width, height);
-  state.window = &dialog;
-  dialog.copy_label(caption.c_str());
-  dialog.callback(DialogClosed, &state);
-
-  if (icon != nullptr) {
-    auto* iconBox = new Fl_Box(FL_OVAL_BOX, kMargin, kMargin, kIconSize, kIconSize, icon->glyph);
-    iconBox->color(icon->disc);
-    iconBox->labelcolor(icon->ink);
-    iconBox->labelfont(FL_HELVETICA_BOLD);
-    iconBox->labelsize(28);
-    iconBox->tooltip(icon->kindName);
-  }
-
-  auto* message = new Fl_Box(textX, kMargin, textWidth, textHeight);
-  message->copy_label(text.c_str());
-  message->labeltype(kLiteralLabel);
-  message->labelfont(FL_HELVETICA);
-  message->labelsize(kTextFontSize);
-  message->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
-
-  int buttonX = width - kMargin - buttonsWidth;
-  if (yesNo) {
-    AddButton(true, buttonX, buttonY, kDialogYesLabel, AnswerChosen<box::kIdYes>, state);
-    buttonX += kButtonWidth + kMargin;
-    AddButton(false, buttonX, buttonY, kDialogNoLabel, AnswerChosen<box::kIdNo>, state);
-  } else {
-    AddButton(true, buttonX, buttonY, kDialogOkLabel, AnswerChosen<box::kIdOk>, state);
-  }
-  dialog.end();
-  Fl_Group::current(enclosing);
-
-  if (Fl_Window* parent = ShownWindow(owner)) {
-    dialog.position(parent->x() + (parent->w() - width) / 2,
-                    parent->y() + (parent->h() - height) / 2);
-  } else {
-    dialog.position((Fl::w() - width) / 2, (Fl::h() - height) / 2);
-  }
-  dialog.set_modal();
-  dialog.show();
-  while (dialog.shown()) Fl::wait();
-  return state.answer;
+  const int chosen = yesNo ? fl_choice("%s", "No", "Yes", nullptr, label.c_str())
+                           : fl_choice("%s", nullptr, "OK", nullptr, label.c_str());
+  Fl::remove_timeout(CentreOnOwner, owner);
+  fl_message_hotspot(followedMouse);
+  if (!yesNo) return box::kIdOk;
+  return chosen == 1 ? box::kIdYes : box::kIdNo;
 }
 
 }  // namespace
@@ -167,9 +142,9 @@ int ShowDialog(NativeWindow owner, const std::string& text, const std::string& c
 int RunMessageDialog(NativeWindow owner, const std::string& text, const std::string& caption,
                      unsigned flags) {
   try {
-    return ShowDialog(owner, text, caption, flags);
+    return Ask(owner, text, caption, flags);
   } catch (...) {
     // Nothing could be asked, so nothing is agreed to.
-    return (flags & box::kButtonsMask) == box::kYesNo ? box::kIdNo : box::kIdOk;
+    return ClosedAnswer(flags);
   }
 }

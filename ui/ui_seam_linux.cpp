@@ -1,5 +1,5 @@
 // The user-interface seam where there is no Windows: the toolkit's windows stand for the system's,
-// our own modal dialog for the message box, and the desktop's opener for the shell.
+// the toolkit's common dialog for the message box, and the desktop's opener for the shell.
 #include "ui/ui_seam.h"
 
 #include <unistd.h>
