@@ -39,8 +39,10 @@ FIRST_COLUMN = (15, 300)
 # The horizontal scroll bar under the list's lines.
 SCROLLBAR_HEIGHT = 17
 
-# The program's message box: its icon disc at the top left, its buttons at the bottom right.
-BOX_MARGIN, BOX_ICON, BOX_BUTTON_W, BOX_BUTTON_H = 12, 44, 84, 28
+# The program's message box, the toolkit's common dialog: 10 pixels in from its edges, the icon
+# disc at the top left, the text beside where the disc stands (shown or not), and the buttons in a
+# row at the bottom right, each as wide as its label needs and at least 25 pixels high.
+BOX_EDGE, BOX_ICON, BOX_TEXT_LEFT, BOX_BUTTON_MIN_H = 10, 50, 70, 25
 
 
 # Every command a person can give from the menus: its menu on the bar (by position and underlined
@@ -401,8 +403,7 @@ class MessageBox:
     @property
     def icon(self):
         """"warning", "information", "error" or None, by the colour of the disc at the top left."""
-        r, g, b = self.image.pixel(*self.window.point(BOX_MARGIN + BOX_ICON // 2,
-                                                       BOX_MARGIN + 6))
+        r, g, b = self.image.pixel(*self.window.point(BOX_EDGE + BOX_ICON // 2, BOX_EDGE + 6))
         if r > 200 and g > 200 and b < 80:
             return "warning"
         if b > 200 and r < 80 and g < 80:
@@ -418,33 +419,40 @@ class MessageBox:
 
     def text_lines(self):
         if self._lines is None:
-            left = BOX_MARGIN + (BOX_ICON + BOX_MARGIN if self.icon else 0)
-            top_of_buttons = self.window.h - BOX_MARGIN - BOX_BUTTON_H
-            region = self.image.crop(self.window.x + left - 4, self.window.y + 4,
-                                     self.window.w - left, top_of_buttons - 8)
+            top_of_buttons = min((y for _, y, _, _ in self._button_rects()),
+                                 default=self.window.h - BOX_EDGE - BOX_BUTTON_MIN_H)
+            region = self.image.crop(self.window.x + BOX_TEXT_LEFT - 4, self.window.y + 4,
+                                     self.window.w - BOX_TEXT_LEFT, top_of_buttons - 8)
             self._lines = [plain(line) for line in self.desktop.read_text(region).splitlines()
                            if line.strip()]
         return self._lines
 
-    def _button_origins(self):
-        right = self.window.w - BOX_MARGIN
-        return [(right - BOX_BUTTON_W * (n + 1) - BOX_MARGIN * n) for n in (1, 0)]
+    def _button_rects(self):
+        """The buttons as x, y, w, h in the box, left to right. Along the bottom row of the button
+        row each button's frame is one run of colour other than the box's ground."""
+        ground = self.image.pixel(*self.window.point(3, self.window.h - 3))
+
+        def framed(x, y):
+            return distance(self.image.pixel(*self.window.point(x, y)), ground) > 12
+        bottom = self.window.h - BOX_EDGE - 1
+        rects, start = [], None
+        for x in range(self.window.w - BOX_EDGE + 1):
+            if x < self.window.w - BOX_EDGE and framed(x, bottom):
+                start = x if start is None else start
+                continue
+            if start is not None and x - start >= 20:
+                top = bottom
+                while top > BOX_EDGE and framed(start, top - 1):
+                    top -= 1
+                rects.append((start, top, x - start, bottom + 1 - top))
+            start = None
+        return rects
 
     def _button_faces(self):
-        """The labels' ground of the buttons drawn in the bottom-right button row, left to right.
-        The 5-pixel inset leaves out the button's frame and the dotted focus line; a face has
-        more colours than the plain ground around it."""
-        faces = []
-        top = self.window.h - BOX_MARGIN - BOX_BUTTON_H
-        for left in self._button_origins():
-            if left < 0:
-                continue
-            region = self.image.crop(self.window.x + left + 5, self.window.y + top + 5,
-                                     BOX_BUTTON_W - 10, BOX_BUTTON_H - 10)
-            colours = {region.rgb[i:i + 3] for i in range(0, len(region.rgb), 3)}
-            if len(colours) >= 3:
-                faces.append(region)
-        return faces
+        """The labels' ground of the buttons, left to right. The 5-pixel inset leaves out the
+        button's frame and the dotted focus line."""
+        return [self.image.crop(self.window.x + x + 5, self.window.y + y + 5, w - 10, h - 10)
+                for x, y, w, h in self._button_rects()]
 
     def buttons(self):
         """The labels of the buttons, left to right: the first word read on each (the default
@@ -466,15 +474,14 @@ class MessageBox:
     def press(self, label):
         """Clicks the button with this label: "Yes" and "OK" are the right-hand button of a one-
         button box and the left-hand one of two, "No" the right-hand one of two."""
-        two = len(self._button_faces()) == 2
-        right = self.window.w - BOX_MARGIN - BOX_BUTTON_W // 2
-        x = right - (BOX_BUTTON_W + BOX_MARGIN) if (two and label == "Yes") else right
-        self.desktop.click(*self.window.point(x, self.window.h - BOX_MARGIN - BOX_BUTTON_H // 2))
+        rects = self._button_rects()
+        x, y, w, h = rects[0] if (len(rects) == 2 and label == "Yes") else rects[-1]
+        self.desktop.click(*self.window.point(x + w // 2, y + h // 2))
         self.desktop.wait_gone(self.window)
 
     def key(self, key):
         """Answers by keyboard: Return is the default button, Escape closes the box."""
-        self.desktop.focus(self.window, at=self.window.point(BOX_MARGIN // 2, BOX_MARGIN // 2))
+        self.desktop.focus(self.window, at=self.window.point(BOX_EDGE // 2, BOX_EDGE // 2))
         self.desktop.keys(key)
         self.desktop.wait_gone(self.window)
 
@@ -737,18 +744,22 @@ class App:
 
     def wait_box(self, caption, timeout=None):
         besides = {self.main.id} if caption == MAIN_TITLE else set()
-        window = self.desktop.wait_window(caption, besides=besides, timeout=timeout)
-        # A box is drawn after it is mapped; it is read once it shows its words and two looks in
-        # a row see the same picture.
-        last = [None]
+        first = self.desktop.wait_window(caption, besides=besides, timeout=timeout)
+        # A box is drawn after it is mapped, and put over its owner once it is laid out; it is
+        # read once it shows its words and two looks in a row see the same picture in one place.
+        last = [None, None]
 
         def settled():
+            window = self.desktop.geometry(first)
+            if window is None:
+                return False
             image = self.desktop.grab().of_window(window)
-            same = last[0] is not None and not image.distinct_from(last[0])
-            last[0] = image
+            same = (last[0] == window and last[1] is not None and
+                    not image.distinct_from(last[1]))
+            last[:] = [window, image]
             return same and self._box_drawn(window, image)
         self.desktop.wait_for(settled, f'the words of the box "{caption}"')
-        return MessageBox(self.desktop, window, last[0])
+        return MessageBox(self.desktop, last[0], last[1])
 
     @staticmethod
     def _box_drawn(window, image):
@@ -757,8 +768,8 @@ class App:
         if not (150 <= r <= 235 and abs(r - g) < 12 and abs(g - b) < 12):
             return False
         return any(is_ink(image.pixel(window.x + col, window.y + row))
-                   for row in range(BOX_MARGIN, window.h - BOX_MARGIN - BOX_BUTTON_H, 2)
-                   for col in range(window.w // 4, window.w - BOX_MARGIN))
+                   for row in range(BOX_EDGE, window.h - 2 * BOX_EDGE - BOX_BUTTON_MIN_H, 2)
+                   for col in range(BOX_TEXT_LEFT, window.w - BOX_EDGE))
 
     def no_box_appears(self, seconds=1.0):
         """True when, for a while, no window but the main one is shown."""
