@@ -5,12 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "res/product.h"
-#include "report/export_job.h"
-#include "bits/job_control.h"
+#include "app/busy_pointer.h"
 #include "app/job_list.h"
+#include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "report/export_job.h"
 #include "report/properties_window.h"
+#include "res/product.h"
 #include "ui/ui_seam.h"
 
 namespace {
@@ -48,7 +49,10 @@ void WithSelectedJob(const std::function<void(const JobInfo&)>& act) {
       Ui().messageBox(MainWindowHandle(), kNoSelectionText, KESTRELMOOR_NAME, box::kOk);
       return;
     }
-    const std::vector<JobInfo> snapshot = EnumerateJobs();
+    const std::vector<JobInfo> snapshot = [] {
+      const BusyPointer busy;
+      return EnumerateJobs();
+    }();
     const std::optional<WideText> shownId = JobIdOnLine(line);
     if (!shownId) return;
     const auto selected = std::find_if(snapshot.begin(), snapshot.end(),
@@ -67,7 +71,11 @@ void ControlSelectedJob(const JobControlCommand& command) {
     const int answer = Ui().messageBox(owner, command.confirmation, KESTRELMOOR_NAME,
                                        box::kYesNo | box::kIconWarning);
     if (answer != box::kIdYes) return;
-    if (command.operation(job.id)) {
+    const bool done = [&] {
+      const BusyPointer busy;
+      return command.operation(job.id);
+    }();
+    if (done) {
       Ui().messageBox(owner, command.success, KESTRELMOOR_NAME, box::kOk | box::kIconInformation);
       ReloadJobList(nullptr, nullptr);
     } else {

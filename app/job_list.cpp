@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/busy_pointer.h"
 #include "bits/job_snapshot.h"
 #include "bits/utf8.h"
 
@@ -81,6 +82,7 @@ void ReloadJobList(Fl_Widget*, void*) {
   jobBrowser->clear();
   lineJobIds.clear();
   try {
+    const BusyPointer busy;
     std::vector<JobInfo> snapshot = EnumerateJobs();
     lineJobIds.reserve(snapshot.size());
     for (const JobInfo& job : snapshot) {

@@ -1,8 +1,8 @@
 #include <FL/Fl.H>
 
-#include "res/product.h"
 #include "app/main_window.h"
 #include "app/platform_start.h"
+#include "res/product.h"
 #include "ui/ui_seam.h"
 
 int main(int argc, char** argv) {

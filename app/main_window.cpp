@@ -5,10 +5,10 @@
 #include <FL/Enumerations.H>
 #include <FL/Fl_Hold_Browser.H>
 
-#include "res/product.h"
 #include "app/help_commands.h"
 #include "app/job_commands.h"
 #include "app/job_list.h"
+#include "res/product.h"
 
 namespace {
 

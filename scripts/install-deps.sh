@@ -16,7 +16,7 @@ packages=(
   valgrind
   xdg-utils
   python3
-  zlib1g-dev libz-mingw-w64-dev libx11-dev
+  zlib1g-dev libz-mingw-w64-dev libx11-dev libxfixes-dev
 )
 
 missing=()

@@ -62,6 +62,9 @@ struct UiSeam {
   std::function<void(NativeWindow window)> setWindowIcon;
   // The folder that holds the running executable, UTF-8, without a trailing separator.
   std::function<std::string()> executableFolder;
+  // true: the system's wait pointer over the program's windows, shown before this returns;
+  // false: their own pointers again.
+  std::function<void(bool busy)> showBusyPointer;
 };
 
 // The seam in force. Starts as the platform's own; tests assign their own functions to its members

@@ -6,6 +6,7 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
+#include <FL/x.H>
 
 #include "ui/message_dialog.h"
 #include "ui/shell_open.h"
@@ -47,6 +48,16 @@ std::string ExecutableFolder() {
   }
 }
 
+// Every shown window of the program gets the pointer. Waiting for the X server to have taken it up
+// puts it on the screen before the work that follows keeps the program from talking to the server.
+void ShowBusyPointer(bool busy) {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+    window->cursor(busy ? FL_CURSOR_WAIT : FL_CURSOR_DEFAULT);
+  }
+  Fl::flush();
+  if (fl_display != nullptr) XSync(fl_display, False);
+}
+
 }  // namespace
 
 UiSeam PlatformUi() {
@@ -59,5 +70,6 @@ UiSeam PlatformUi() {
   // The same artwork as the Windows icon resource.
   seam.setWindowIcon = SetShownWindowIcon;
   seam.executableFolder = ExecutableFolder;
+  seam.showBusyPointer = ShowBusyPointer;
   return seam;
 }

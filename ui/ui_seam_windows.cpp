@@ -119,6 +119,17 @@ std::string ExecutableFolder() {
   }
 }
 
+// SetCursor shows the pointer at once. While the program works its thread handles no message, so
+// nothing puts the window's own pointer back until the work has ended and the pointer is restored.
+void ShowBusyPointer(bool busy) {
+  static HCURSOR before = nullptr;
+  if (busy) {
+    before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  } else {
+    SetCursor(before);
+  }
+}
+
 }  // namespace
 
 UiSeam PlatformUi() {
@@ -130,5 +141,6 @@ UiSeam PlatformUi() {
   seam.runSaveDialog = RunNativeSaveDialog;
   seam.setWindowIcon = SetProgramIcon;
   seam.executableFolder = ExecutableFolder;
+  seam.showBusyPointer = ShowBusyPointer;
   return seam;
 }

@@ -3,9 +3,9 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
-#include "res/product.h"
 #include "app/job_list.h"
 #include "bits/job_snapshot.h"
+#include "res/product.h"
 
 ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,
                     const std::u16string& description, BG_JOB_STATE state) {

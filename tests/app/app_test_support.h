@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include "bits/provider/bits_provider.h"
-#include "bits/job_info.h"
 #include "app/main_window.h"
-#include "ui/ui_seam.h"
+#include "bits/job_info.h"
+#include "bits/provider/bits_provider.h"
 #include "tests/support/provider_probe.h"
+#include "ui/ui_seam.h"
 
 // A job with an identifier made from `serial`, so that tests can tell jobs apart by it.
 ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,

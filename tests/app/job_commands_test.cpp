@@ -10,9 +10,9 @@
 #include <FL/Fl_Input_.H>
 #include <FL/Fl_Window.H>
 
-#include "app_test_support.h"
 #include "app/job_commands.h"
 #include "app/job_list.h"
+#include "app_test_support.h"
 #include "bits/utf8.h"
 
 namespace {

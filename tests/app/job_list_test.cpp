@@ -4,8 +4,8 @@
 #include <vector>
 
 // The test framework comes before the toolkit's drawing header, whose X11 macros clash with it.
-#include "app_test_support.h"
 #include "app/job_list.h"
+#include "app_test_support.h"
 #include "bits/utf8.h"
 
 #include <FL/Fl.H>

@@ -7,10 +7,10 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Menu_Item.H>
 
-#include "app_test_support.h"
 #include "app/help_commands.h"
 #include "app/job_commands.h"
 #include "app/job_list.h"
+#include "app_test_support.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "bits_platform.h"
 #include "bits/com_owners.h"
+#include "bits_platform.h"
 #include "fixture_jobs_file.h"
 
 namespace {

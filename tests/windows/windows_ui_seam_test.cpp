@@ -89,3 +89,14 @@ TEST(WindowsUiSeam, SetWindowIconGivesBothSizesTheProgramIconWhenThereIsOne) {
     EXPECT_EQ(small, 0);
   }
 }
+
+TEST(WindowsUiSeam, BusyPointerIsTheSystemWaitPointerUntilTheOneBeforeIsPutBack) {
+  const UiSeam seam = PlatformUi();
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  const HCURSOR before = SetCursor(arrow);
+  seam.showBusyPointer(true);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+  seam.showBusyPointer(false);
+  EXPECT_EQ(GetCursor(), arrow);
+  SetCursor(before);
+}

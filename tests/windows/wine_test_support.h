@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "fixture_jobs_file.h"
 #include "bits/job_info.h"
+#include "fixture_jobs_file.h"
 
 // The --jobs-file=PATH given on the command line; empty when none was.
 std::wstring& FixtureJobsPath();
