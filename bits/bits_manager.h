@@ -2,8 +2,8 @@
 // the job-control operations so both connect the same way.
 #pragma once
 
-#include "bits_platform.h"
 #include "bits/com_owners.h"
+#include "bits_platform.h"
 
 // The manager, created as a local server, started with OleRun and asked for its
 // IBackgroundCopyManager interface; empty when any step fails or hands back nothing. COM must

@@ -4,8 +4,8 @@
 // string is freed and every interface released before COM is uninitialised, once.
 #pragma once
 
-#include "bits_platform.h"
 #include "bits/wide_text.h"
+#include "bits_platform.h"
 
 template <class Interface>
 class ComPtr {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "bits_platform.h"
 #include "bits/job_info.h"
+#include "bits_platform.h"
 
 // Every job that the service's enumerator hands out, in its order. Empty when BITS cannot be
 // reached. Never throws; failures only shorten the result.

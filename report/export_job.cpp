@@ -5,9 +5,9 @@
 
 #include <FL/Fl_Native_File_Chooser.H>
 
-#include "res/product.h"
 #include "report/crlf_text_file.h"
 #include "report/job_report.h"
+#include "res/product.h"
 #include "ui/ui_seam.h"
 
 namespace {

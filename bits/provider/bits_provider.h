@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "bits_platform.h"
 #include "bits/provider/provider_observer.h"
 #include "bits/wide_text.h"
+#include "bits_platform.h"
 
 struct ProviderFile {
   std::optional<WideText> remoteName;  // nullopt: GetRemoteName hands back no string

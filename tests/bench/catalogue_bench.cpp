@@ -6,9 +6,9 @@
 
 #include "bench_plan.h"
 #include "bench_queue.h"
-#include "catalogue_floors.h"
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "catalogue_floors.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // floor tests compare the two sequences call by call.
 #include "catalogue_floors.h"
 
-#include "bits_platform.h"
 #include "bits/bits_manager.h"
 #include "bits/com_owners.h"
+#include "bits_platform.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "bench_queue.h"
-#include "catalogue_floors.h"
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "catalogue_floors.h"
 #include "tests/support/provider_probe.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Hold_Browser.H>
 
+#include "app/job_list.h"
+#include "app/main_window.h"
 #include "bench_plan.h"
 #include "bench_queue.h"
-#include "app/job_list.h"
 #include "bits/job_snapshot.h"
-#include "app/main_window.h"
 
 namespace {
 

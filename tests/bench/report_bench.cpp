@@ -6,9 +6,9 @@
 
 #include "bench_plan.h"
 #include "bench_queue.h"
-#include "report/job_report.h"
 #include "bits/job_snapshot.h"
 #include "bits/utf8.h"
+#include "report/job_report.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bits/provider/bits_provider.h"
 #include "bits/com_owners.h"
+#include "bits/provider/bits_provider.h"
 #include "bits/utf8.h"
 #include "tests/support/provider_probe.h"
 

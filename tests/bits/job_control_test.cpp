@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue_fixture.h"
 #include "bits/job_control.h"
+#include "catalogue_fixture.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue_fixture.h"
 #include "bits/job_snapshot.h"
+#include "catalogue_fixture.h"
 
 namespace {
 

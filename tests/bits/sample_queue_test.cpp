@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue_fixture.h"
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "catalogue_fixture.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "bits/job_snapshot.h"
 #include "bits/provider/bits_provider.h"
 #include "fault_sites.h"
 #include "fuzz_records.h"
-#include "bits/job_snapshot.h"
-#include "text_oracles.h"
 #include "tests/support/provider_probe.h"
+#include "text_oracles.h"
 
 namespace {
 

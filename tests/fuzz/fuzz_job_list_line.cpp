@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz_records.h"
 #include "app/job_list.h"
+#include "fuzz_records.h"
 #include "layout_oracles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "fuzz_records.h"
-#include "report/job_report.h"
 #include "layout_oracles.h"
+#include "report/job_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);

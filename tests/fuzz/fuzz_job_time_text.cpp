@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "fuzz_records.h"
 #include "bits/job_texts.h"
+#include "fuzz_records.h"
 #include "text_oracles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "bits/utf8.h"
 #include "fuzz_records.h"
 #include "text_oracles.h"
-#include "bits/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WideText text;

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "bits/provider/bits_provider.h"
 #include "app/job_list.h"
+#include "bits/provider/bits_provider.h"
 #include "res/product.h"
-#include "ui/ui_seam.h"
 #include "tests/support/provider_probe.h"
+#include "ui/ui_seam.h"
 
 namespace {
 

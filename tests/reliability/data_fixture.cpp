@@ -4,11 +4,11 @@
 #include <iterator>
 #include <system_error>
 
-#include "report/export_job.h"
 #include "app/job_list.h"
-#include "report/job_report.h"
 #include "bits/job_snapshot.h"
 #include "layout_oracles.h"
+#include "report/export_job.h"
+#include "report/job_report.h"
 #include "text_oracles.h"
 
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bits/provider/bits_provider.h"
 #include "bits/job_info.h"
+#include "bits/provider/bits_provider.h"
 #include "recording_ui.h"
 #include "tests/support/provider_probe.h"
 

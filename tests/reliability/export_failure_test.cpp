@@ -11,9 +11,9 @@
 #include <string>
 
 #include "data_fixture.h"
+#include "reliability_queue.h"
 #include "report/export_job.h"
 #include "report/job_report.h"
-#include "reliability_queue.h"
 #include "text_oracles.h"
 
 namespace fs = std::filesystem;

@@ -9,10 +9,10 @@
 #include <tuple>
 #include <vector>
 
-#include "bits/provider/bits_provider.h"
-#include "fault_sites.h"
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "bits/provider/bits_provider.h"
+#include "fault_sites.h"
 #include "reliability_queue.h"
 #include "tests/support/provider_probe.h"
 

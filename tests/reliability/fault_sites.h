@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "bits/provider/bits_provider.h"
 #include "bits/job_info.h"
+#include "bits/provider/bits_provider.h"
 
 // One call of a clean run: the call, which use of it this was, and the job and file in hand.
 struct CallSite {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "data_fixture.h"
 #include "bits/job_control.h"
+#include "data_fixture.h"
 #include "reliability_queue.h"
 #include "text_oracles.h"
 

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "bits/provider/bits_provider.h"
 #include "app/job_list.h"
-#include "bits/job_snapshot.h"
-#include "layout_oracles.h"
 #include "app/main_window.h"
-#include "report/properties_window.h"
+#include "bits/job_snapshot.h"
+#include "bits/provider/bits_provider.h"
+#include "layout_oracles.h"
 #include "recording_ui.h"
 #include "reliability_queue.h"
+#include "report/properties_window.h"
 #include "text_oracles.h"
 
 #include <FL/Fl.H>

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "bits_platform.h"
 #include "bits/bits_manager.h"
-#include "catalogue_floors.h"
 #include "bits/com_owners.h"
 #include "bits/job_snapshot.h"
+#include "bits_platform.h"
+#include "catalogue_floors.h"
 #include "wine_bench_json.h"
 
 namespace {
