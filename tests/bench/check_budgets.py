@@ -29,8 +29,11 @@ class Budget:
 
 
 BUDGETS = [
-    Budget("native", "EnumerateJobs 10,000 x 10 at most 2x its floor",
-           "EnumerateJobs/10000/10", "EnumerateJobsFloor/10000/10", 2.0),
+    # Against the in-memory service, whose calls are nearly free, these two only guard against a
+    # quadratic walk or a copy per field; the budget that counts is the one under Wine, where
+    # each call crosses a process as it does on Windows.
+    Budget("native", "EnumerateJobs 10,000 x 10 at most 3x its floor",
+           "EnumerateJobs/10000/10", "EnumerateJobsFloor/10000/10", 3.0),
     Budget("native", "EnumerateJobs 100,000 x 10 at most 12x 10,000 x 10 (linear)",
            "EnumerateJobs/100000/10", "EnumerateJobs/10000/10", 12.0),
     Budget("native", "CancelJob walk of 10,000 jobs at most 1.5x its floor",

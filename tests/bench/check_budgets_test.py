@@ -84,13 +84,13 @@ class BudgetCheck(unittest.TestCase):
         self.assertNotIn("FAIL", output)
 
     def test_a_ratio_above_its_limit_fails_and_sets_the_status(self):
-        run = native_run(**{"EnumerateJobs/10000/10": 61, "EnumerateJobs/100000/10": 600})
+        run = native_run(**{"EnumerateJobs/10000/10": 91, "EnumerateJobs/100000/10": 600})
         status, output = self.run_check("--native", self.write("n.json", run),
                                         "--wine", self.write("w.json", self.wine_run(111, 100)))
         self.assertEqual(status, 1)
-        self.assertEqual(self.verdict(output, "10,000 x 10 at most 2x"), "FAIL")
+        self.assertEqual(self.verdict(output, "10,000 x 10 at most 3x"), "FAIL")
         self.assertEqual(self.verdict(output, "under Wine"), "FAIL")
-        # 600 / 61 is below 12: only the budgets over their limit fail.
+        # 600 / 91 is below 12: only the budgets over their limit fail.
         self.assertEqual(self.verdict(output, "(linear)"), "PASS")
 
     def test_a_missing_or_failed_case_is_never_a_pass(self):

@@ -4,6 +4,9 @@
 # program, and runs in a wineserver of its own after theirs has stopped.
 set(wine_bench_exe
     ${KESTRELMOOR_WINDOWS_BINARY_DIR}/tests/bench/windows/kestrelmoor_wine_bench.exe)
+if(TARGET kestrelmoor_bench_programs)
+  add_dependencies(kestrelmoor_bench_programs kestrelmoor_windows)
+endif()
 set(wine_bench_results ${CMAKE_BINARY_DIR}/bench-results)
 set(wine_bench_shape 300 3)  # jobs, files per job
 file(MAKE_DIRECTORY ${wine_bench_results})
