@@ -1,22 +1,30 @@
-// UTF-16 to UTF-8 through the platform's converter, so that the replacement of broken text is the
-// platform's own on Windows.
+// Both directions go through the platform's converters, so that broken text is replaced as the
+// platform itself replaces it on Windows. The lengths go in explicitly: an embedded null is
+// converted like any other unit, and no terminator is counted.
 #include "bits/utf8.h"
 
 #include <climits>
 
 std::string ToUtf8(const WideText& text) {
-  if (text.empty()) return std::string();
-  // The length goes in explicitly, so an embedded null is converted like any other code unit.
-  if (text.size() > static_cast<size_t>(INT_MAX)) return std::string();
-  const int wideLength = static_cast<int>(text.size());
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string result(static_cast<size_t>(length), '\0');
+  const int written =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &result[0], length, nullptr, nullptr);
+  result.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return result;
+}
 
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string result(static_cast<size_t>(size), '\0');
-  const int written = WideCharToMultiByte(CP_UTF8, 0, text.data(), wideLength, &result[0], size,
-                                          nullptr, nullptr);
-  if (written <= 0) return std::string();
-  result.resize(static_cast<size_t>(written));
+WideText FromUtf8(const std::string& text) {
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return WideText();
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return WideText();
+  WideText result(static_cast<size_t>(length), WCHAR(0));
+  const int written = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &result[0], length);
+  result.resize(written > 0 ? static_cast<size_t>(written) : 0);
   return result;
 }

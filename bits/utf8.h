@@ -1,4 +1,5 @@
-// UTF-16 job texts to the UTF-8 that the toolkit and the report files use.
+// UTF-16, as job texts and the wide Windows calls have it, to and from the UTF-8 that the toolkit,
+// the report files and the program's own texts use.
 #pragma once
 
 #include <string>
@@ -7,3 +8,5 @@
 
 // An unpaired surrogate becomes U+FFFD. No terminating null is counted.
 std::string ToUtf8(const WideText& text);
+// What is not UTF-8 becomes U+FFFD, so a hostile text cannot convert to nothing and blank a message.
+WideText FromUtf8(const std::string& text);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bits/utf8.h"
 #include "res/product.h"
 
 namespace {
@@ -24,16 +25,6 @@ int failures = 0;
 void Check(bool ok, const char* what) {
   std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
   if (!ok) ++failures;
-}
-
-std::string Utf8(const wchar_t* text) {
-  if (text == nullptr || *text == 0) return std::string();
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return std::string();
-  std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], length, nullptr, nullptr);
-  out.resize(static_cast<size_t>(length - 1));
-  return out;
 }
 
 // The bytes of one resource, or none.
@@ -96,7 +87,7 @@ std::string VersionString(const std::vector<unsigned char>& block, const wchar_t
   void* value = nullptr;
   UINT length = 0;
   if (!VerQueryValueW(block.data(), path.c_str(), &value, &length) || value == nullptr) return "";
-  return Utf8(static_cast<const wchar_t*>(value));
+  return ToUtf8(static_cast<const wchar_t*>(value));
 }
 
 void CheckVersionRecord() {
@@ -155,7 +146,7 @@ void CheckVersionRecord() {
   };
   for (const Expected& expected : strings) {
     const std::string found = VersionString(block, expected.key);
-    std::printf("%s = %s\n", Utf8(expected.key).c_str(), found.c_str());
+    std::printf("%s = %s\n", ToUtf8(expected.key).c_str(), found.c_str());
     Check(found == expected.value, "the string table entry reads as in product.h");
   }
 }

@@ -2,13 +2,13 @@
 // the wide-character calls as UTF-16.
 #include "ui/ui_seam.h"
 
-#include <climits>
 #include <string>
 
 #include <windows.h>
 // shellapi.h needs windows.h before it.
 #include <shellapi.h>
 
+#include "bits/utf8.h"
 #include "res/product.h"
 
 // The seam's flags and answers are passed to user32 unchanged, so they must be user32's own.
@@ -26,35 +26,9 @@ static_assert(box::kIdNo == IDNO, "box::kIdNo must be IDNO");
 
 namespace {
 
-// Malformed UTF-8 comes out with U+FFFD in place of what cannot be read, never as nothing, so a
-// hostile job text cannot blank a message.
-std::wstring Utf16FromUtf8(const std::string& text) {
-  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  const int written = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
-  wide.resize(written > 0 ? static_cast<size_t>(written) : 0);
-  return wide;
-}
-
-std::string Utf8FromUtf16(const std::wstring& text) {
-  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string narrow(static_cast<size_t>(length), '\0');
-  const int written =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
-  narrow.resize(written > 0 ? static_cast<size_t>(written) : 0);
-  return narrow;
-}
-
 NativeWindow FindTopLevelWindow(const std::string& title) {
   try {
-    return FindWindowW(nullptr, Utf16FromUtf8(title).c_str());
+    return FindWindowW(nullptr, FromUtf8(title).c_str());
   } catch (...) {
     return nullptr;
   }
@@ -64,8 +38,8 @@ NativeWindow FindTopLevelWindow(const std::string& title) {
 int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
                    unsigned flags) {
   try {
-    return MessageBoxW(static_cast<HWND>(owner), Utf16FromUtf8(text).c_str(),
-                       Utf16FromUtf8(caption).c_str(), flags);
+    return MessageBoxW(static_cast<HWND>(owner), FromUtf8(text).c_str(),
+                       FromUtf8(caption).c_str(), flags);
   } catch (...) {
     return 0;
   }
@@ -78,7 +52,7 @@ int ShowNarrowMessageBox(NativeWindow owner, const std::string& text, const std:
 
 intptr_t OpenWithShell(const std::string& target) {
   try {
-    const std::wstring wideTarget = Utf16FromUtf8(target);
+    const WideText wideTarget = FromUtf8(target);
     HINSTANCE result =
         ShellExecuteW(nullptr, L"open", wideTarget.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<intptr_t>(result);
@@ -113,7 +87,7 @@ std::string ExecutableFolder() {
     }
     const size_t separator = path.find_last_of(L"\\/");
     if (separator == std::wstring::npos) return std::string();
-    return Utf8FromUtf16(path.substr(0, separator));
+    return ToUtf8(path.substr(0, separator));
   } catch (...) {
     return std::string();
   }

@@ -1,4 +1,4 @@
-// Job texts as UTF-8 bytes, broken UTF-16 included.
+// Job texts as UTF-8 bytes and back, broken text in either encoding included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,6 +46,23 @@ TEST(ToUtf8Test, LongTextSurvivesWhole) {
     expected += "\xC3\xA9\xE4\xB8\xAD";
   }
   EXPECT_EQ(ToUtf8(text), expected);
+}
+
+// What is not UTF-8 is U+FFFD, one for each longest start of a sequence: a stray continuation, a
+// byte that starts nothing, an overlong form, an encoded surrogate, a code point beyond U+10FFFF
+// and sequences cut short.
+TEST(FromUtf8Test, DecodesEveryLengthAndReplacesWhatIsNotUtf8) {
+  EXPECT_EQ(FromUtf8(""), WideText());
+  EXPECT_EQ(FromUtf8("caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80"),
+            WIDE_TEXT("caf\u00e9 \u4e2d \U0001F600"));
+  EXPECT_EQ(FromUtf8(std::string("a\0b", 3)), WideText(WIDE_TEXT("a\0b"), 3));
+  EXPECT_EQ(FromUtf8("\x80"), WIDE_TEXT("\uFFFD"));
+  EXPECT_EQ(FromUtf8("a\xFF" "b"), WIDE_TEXT("a\uFFFD" "b"));
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), WIDE_TEXT("\uFFFD\uFFFD"));
+  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), WIDE_TEXT("\uFFFD\uFFFD\uFFFD"));
+  EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80"), WIDE_TEXT("\uFFFD\uFFFD\uFFFD\uFFFD"));
+  EXPECT_EQ(FromUtf8("\xE4\xB8" "x"), WIDE_TEXT("\uFFFD" "x"));
+  EXPECT_EQ(FromUtf8("x\xF0\x9F\x98"), WIDE_TEXT("x\uFFFD"));
 }
 
 }  // namespace

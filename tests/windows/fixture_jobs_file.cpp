@@ -4,34 +4,13 @@
 #include <cstdlib>
 #include <map>
 
-#include "bits_platform.h"
-
-std::string Utf8OfWide(const WideText& text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
-  }
-  return narrow;
-}
-
-WideText WideOfUtf8(const std::string& text) {
-  if (text.empty()) return WideText();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  WideText wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
-  return wide;
-}
+#include "bits/utf8.h"
 
 namespace {
 
 std::string Escaped(const WideText& text) {
   std::string out;
-  for (char c : Utf8OfWide(text)) {
+  for (char c : ToUtf8(text)) {
     switch (c) {
       case '\\':
         out += "\\\\";
@@ -77,7 +56,7 @@ bool Unescaped(const std::string& field, WideText& text) {
         return false;
     }
   }
-  text = WideOfUtf8(out);
+  text = FromUtf8(out);
   return true;
 }
 
@@ -116,7 +95,7 @@ std::optional<std::vector<FixtureJob>> ReadFixtureJobs(const std::wstring& path,
                                                        std::string& error) {
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (file == nullptr) {
-    error = "cannot open " + Utf8OfWide(WideText(path.begin(), path.end()));
+    error = "cannot open " + ToUtf8(WideText(path.begin(), path.end()));
     return std::nullopt;
   }
   std::string content;

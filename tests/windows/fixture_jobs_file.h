@@ -41,7 +41,3 @@ std::optional<std::vector<FixtureJob>> ReadFixtureJobs(const std::wstring& path,
 
 // The job of that display name, or null.
 const FixtureJob* FindFixtureJob(const std::vector<FixtureJob>& jobs, const WideText& displayName);
-
-// kernel32's own conversions, so that the file does not depend on the code under test.
-std::string Utf8OfWide(const WideText& text);
-WideText WideOfUtf8(const std::string& text);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bits/utf8.h"
 #include "bits_platform.h"
 #include "fixture_jobs_file.h"
 #include "res/product.h"
@@ -58,7 +59,7 @@ TEST(WindowsUiSeam, ExecutableFolderHoldsTheRunningProgram) {
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '\\');
   EXPECT_NE(folder.back(), '/');
-  const WideText program = WideOfUtf8(folder) + L"\\kestrelmoor_windows_tests.exe";
+  const WideText program = FromUtf8(folder) + L"\\kestrelmoor_windows_tests.exe";
   EXPECT_NE(GetFileAttributesW(program.c_str()), INVALID_FILE_ATTRIBUTES) << folder;
 }
 

@@ -10,6 +10,7 @@
 
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "bits/utf8.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -23,7 +24,7 @@ class JobControlUnderWine : public testing::Test {
 
   WideText IdOf(const wchar_t* displayName) {
     const FixtureJob* job = FindFixtureJob(fixture_, displayName);
-    EXPECT_NE(job, nullptr) << "the fixture has no job " << Utf8OfWide(displayName);
+    EXPECT_NE(job, nullptr) << "the fixture has no job " << ToUtf8(displayName);
     return job != nullptr ? job->id : WideText();
   }
 
@@ -47,7 +48,7 @@ std::map<WideText, WideText> SuspendedJobs() {
   const std::vector<JobInfo> snapshot = EnumerateJobs();
   const JobInfo* job = FindJob(snapshot, id);
   if (job == nullptr || job->state == finalState) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the job is still listed as " << Utf8OfWide(job->state);
+  return ::testing::AssertionFailure() << "the job is still listed as " << ToUtf8(job->state);
 }
 
 WideText LowerCase(WideText text) {
@@ -116,7 +117,7 @@ TEST_F(JobControlUnderWine, AnIdentifierWrittenAnotherWayMatchesNoJob) {
       id + L" ",     L" " + id,        WideText(), id.substr(0, 37),
   };
   for (const WideText& variant : variants) {
-    SCOPED_TRACE("identifier \"" + Utf8OfWide(variant) + "\"");
+    SCOPED_TRACE("identifier \"" + ToUtf8(variant) + "\"");
     EXPECT_FALSE(CancelJob(variant));
     EXPECT_FALSE(ResumeJob(variant));
     EXPECT_TRUE(ComFullyUninitialised());

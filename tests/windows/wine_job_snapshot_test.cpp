@@ -10,6 +10,7 @@
 
 #include "bits/com_owners.h"
 #include "bits/job_snapshot.h"
+#include "bits/utf8.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST(JobSnapshotUnderWine, KeepsTheTextsAndNumbersEachJobWasGiven) {
   const std::vector<JobInfo> snapshot = EnumerateJobs();
 
   for (const FixtureJob& created : fixture) {
-    SCOPED_TRACE(Utf8OfWide(created.displayName));
+    SCOPED_TRACE(ToUtf8(created.displayName));
     const JobInfo* job = FindJob(snapshot, created.id);
     ASSERT_NE(job, nullptr);
     EXPECT_EQ(job->displayName, created.displayName);
@@ -86,7 +87,7 @@ TEST(JobSnapshotUnderWine, ShowsWhatWineLeavesUnimplementedWithTheFallbacks) {
   ASSERT_EQ(snapshot.size(), fixture.size());
 
   for (const JobInfo& job : snapshot) {
-    SCOPED_TRACE(Utf8OfWide(job.displayName));
+    SCOPED_TRACE(ToUtf8(job.displayName));
     // GetOwner fails and hands back no text.
     EXPECT_EQ(job.owner, L"Unknown");
     // IBackgroundCopyJob2 is offered, but its GetNotifyCmdLine fails: both texts stay empty.
@@ -101,9 +102,9 @@ TEST(JobSnapshotUnderWine, ShowsWhatWineLeavesUnimplementedWithTheFallbacks) {
     EXPECT_EQ(job.noProgressTimeout, 900u);
     // GetTimes fails and its proxy hands back whatever the service's stack held, so only the form
     // of the three texts is certain.
-    EXPECT_TRUE(IsTimeText(job.created)) << Utf8OfWide(job.created);
-    EXPECT_TRUE(IsTimeText(job.modified)) << Utf8OfWide(job.modified);
-    EXPECT_TRUE(IsTimeText(job.completed)) << Utf8OfWide(job.completed);
+    EXPECT_TRUE(IsTimeText(job.created)) << ToUtf8(job.created);
+    EXPECT_TRUE(IsTimeText(job.modified)) << ToUtf8(job.modified);
+    EXPECT_TRUE(IsTimeText(job.completed)) << ToUtf8(job.completed);
   }
 }
 

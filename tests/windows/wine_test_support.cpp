@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bits/utf8.h"
 #include "bits_platform.h"
 
 std::wstring& FixtureJobsPath() {
@@ -38,21 +39,21 @@ bool ComFullyUninitialised() {
 
 std::string DescribeJob(const JobInfo& job) {
   std::string text =
-      Utf8OfWide(job.id) + "  \"" + Utf8OfWide(job.displayName) + "\"\n" + "    state " +
-      Utf8OfWide(job.state) + ", type " + Utf8OfWide(job.type) + ", priority " +
-      Utf8OfWide(job.priority) + ", owner " + Utf8OfWide(job.owner) + "\n" + "    description \"" +
-      Utf8OfWide(job.description) + "\"\n" + "    notify program \"" +
-      Utf8OfWide(job.notifyProgram) + "\" arguments \"" + Utf8OfWide(job.notifyArguments) +
+      ToUtf8(job.id) + "  \"" + ToUtf8(job.displayName) + "\"\n" + "    state " +
+      ToUtf8(job.state) + ", type " + ToUtf8(job.type) + ", priority " +
+      ToUtf8(job.priority) + ", owner " + ToUtf8(job.owner) + "\n" + "    description \"" +
+      ToUtf8(job.description) + "\"\n" + "    notify program \"" +
+      ToUtf8(job.notifyProgram) + "\" arguments \"" + ToUtf8(job.notifyArguments) +
       "\" flags " + std::to_string(job.notifyFlags) + " interface " +
       (job.hasNotifyInterface ? "yes" : "no") + "\n" + "    bytes " +
       std::to_string(job.bytesTransferred) + "/" + std::to_string(job.bytesTotal) + ", files " +
       std::to_string(job.filesTransferred) + "/" + std::to_string(job.filesTotal) + ", errors " +
       std::to_string(job.errorCount) + ", retry delay " + std::to_string(job.minimumRetryDelay) +
       " s, no-progress time-out " + std::to_string(job.noProgressTimeout) + " s\n" +
-      "    created " + Utf8OfWide(job.created) + ", modified " + Utf8OfWide(job.modified) +
-      ", completed " + Utf8OfWide(job.completed) + "\n";
+      "    created " + ToUtf8(job.created) + ", modified " + ToUtf8(job.modified) +
+      ", completed " + ToUtf8(job.completed) + "\n";
   for (const JobFileInfo& file : job.files) {
-    text += "    file " + Utf8OfWide(file.remoteName) + " -> " + Utf8OfWide(file.localName) + " (" +
+    text += "    file " + ToUtf8(file.remoteName) + " -> " + ToUtf8(file.localName) + " (" +
             std::to_string(file.bytesTransferred) + "/" + std::to_string(file.bytesTotal) +
             " bytes)\n";
   }

@@ -70,6 +70,40 @@ void WriteUtf8(uint32_t codePoint, char* out) {
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// The code point of the UTF-8 sequence at `in` and the bytes it takes. What is not UTF-8 (a byte
+// that starts no sequence, an overlong form, a surrogate, a sequence cut short) is U+FFFD, one for
+// each longest start of a sequence that is there, as Unicode recommends.
+uint32_t ReadUtf8(const unsigned char* in, std::size_t available, std::size_t& used) {
+  const unsigned lead = in[0];
+  used = 1;
+  if (lead < 0x80) return lead;
+  std::size_t trail = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    trail = 1;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    trail = 2;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    trail = 3;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0xFFFD;
+  }
+  uint32_t codePoint = lead & (0x3Fu >> trail);
+  for (std::size_t k = 1; k <= trail; ++k) {
+    if (k == available || in[k] < low || in[k] > high) return 0xFFFD;
+    codePoint = (codePoint << 6) | (in[k] & 0x3Fu);
+    used = k + 1;
+    low = 0x80;
+    high = 0xBF;
+  }
+  return codePoint;
+}
+
 }  // namespace
 
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
@@ -153,6 +187,37 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
       WriteUtf8(codePoint, multiByte + produced);
     }
     produced += bytes;
+  }
+  return static_cast<int>(produced);
+}
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteLength,
+                        LPWSTR wide, int wideSize) {
+  // Only UTF-8 without flags, with the length given, is served: what is not UTF-8 is then
+  // replaced, never refused.
+  if (codePage != CP_UTF8 || flags != 0) return 0;
+  if (multiByte == nullptr || multiByteLength <= 0 || wideSize < 0) return 0;
+  if (wideSize > 0 && wide == nullptr) return 0;
+
+  const std::size_t length = static_cast<std::size_t>(multiByteLength);
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(multiByte);
+  int64_t produced = 0;
+  for (std::size_t i = 0; i < length;) {
+    std::size_t used = 0;
+    const uint32_t codePoint = ReadUtf8(in + i, length - i, used);
+    i += used;
+    const int units = codePoint < 0x10000 ? 1 : 2;
+    if (produced + units > INT_MAX) return 0;
+    if (wideSize > 0) {
+      if (produced + units > wideSize) return 0;  // ERROR_INSUFFICIENT_BUFFER
+      if (units == 1) {
+        wide[produced] = static_cast<WCHAR>(codePoint);
+      } else {
+        wide[produced] = static_cast<WCHAR>(0xD800 + ((codePoint - 0x10000) >> 10));
+        wide[produced + 1] = static_cast<WCHAR>(0xDC00 + (codePoint & 0x3FF));
+      }
+    }
+    produced += units;
   }
   return static_cast<int>(produced);
 }
