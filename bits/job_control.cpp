@@ -61,6 +61,7 @@ bool ChangeJobSafely(const WideText& id, JobMethod method) {
   try {
     return ChangeJob(id, method);
   } catch (...) {
+    // A failed allocation in the in-memory service; Windows' COM throws nothing.
     return false;
   }
 }

@@ -1,10 +1,6 @@
 // Reads every job of every user, with its files, into plain records. Every read is allowed to fail:
-// the job is still listed with the value set before the read or a fallback text. The owners of
-// bits/com_owners.h are declared so that strings are freed before the interface that handed them
-// out is released, interfaces before COM is uninitialised.
+// the job is still listed with the value set before the read or a fallback text.
 #include "bits/job_snapshot.h"
-
-#include <utility>
 
 #include "bits/bits_manager.h"
 #include "bits/com_owners.h"
@@ -28,15 +24,10 @@ Code* CodeOut(uint32_t& code) {
   return reinterpret_cast<Code*>(&code);
 }
 
-// A text BITS handed out, or the fallback when it handed out none; an empty text stays empty.
-WideText TextOr(const CoTaskMemText& text, const WCHAR* fallback) {
-  if (!text.present()) return WideText(fallback);
-  return WideText(text.get());
-}
-
-void ReadFile(IBackgroundCopyFile* file, JobFileInfo& info) {
+JobFileInfo ReadFile(IBackgroundCopyFile* file) {
+  JobFileInfo info;
   CoTaskMemText localName;
-  CoTaskMemText remoteName;  // declared last, freed first
+  CoTaskMemText remoteName;
   BG_FILE_PROGRESS progress{};
   file->GetRemoteName(remoteName.put());
   file->GetLocalName(localName.put());
@@ -44,26 +35,9 @@ void ReadFile(IBackgroundCopyFile* file, JobFileInfo& info) {
     info.bytesTotal = progress.BytesTotal;
     info.bytesTransferred = progress.BytesTransferred;
   }
-  info.remoteName = TextOr(remoteName, kUnknown);
-  info.localName = TextOr(localName, kUnknown);
-}
-
-void ReadAllFiles(IBackgroundCopyJob* job, std::vector<JobFileInfo>& result) {
-  ComPtr<IEnumBackgroundCopyFiles> enumerator;
-  if (FAILED(job->EnumFiles(enumerator.put())) || !enumerator) return;
-  for (;;) {
-    ComPtr<IBackgroundCopyFile> file;
-    ULONG fetched = 0;
-    // Only the answer counts, not the fetched count; a file handed back as null ends it too.
-    if (enumerator->Next(1, file.put(), &fetched) != S_OK || !file) break;
-    result.emplace_back();
-    try {
-      ReadFile(file.get(), result.back());
-    } catch (...) {
-      result.pop_back();  // only whole records are listed
-      throw;
-    }
-  }
+  info.remoteName = remoteName.value_or(kUnknown);
+  info.localName = localName.value_or(kUnknown);
+  return info;
 }
 
 // The job's file count, as its progress reported it, sizes the list once; the service is not
@@ -71,12 +45,15 @@ void ReadAllFiles(IBackgroundCopyJob* job, std::vector<JobFileInfo>& result) {
 std::vector<JobFileInfo> ReadJobFiles(IBackgroundCopyJob* job, ULONG expectedFiles) {
   constexpr ULONG kMostReserved = 1024;
   std::vector<JobFileInfo> files;
-  if (job == nullptr) return files;
-  try {
-    files.reserve(expectedFiles < kMostReserved ? expectedFiles : kMostReserved);
-    ReadAllFiles(job, files);
-  } catch (...) {
-    // Out of memory part-way: the files read so far stay.
+  ComPtr<IEnumBackgroundCopyFiles> enumerator;
+  if (FAILED(job->EnumFiles(enumerator.put())) || !enumerator) return files;
+  files.reserve(expectedFiles < kMostReserved ? expectedFiles : kMostReserved);
+  for (;;) {
+    ComPtr<IBackgroundCopyFile> file;
+    ULONG fetched = 0;
+    // Only the answer counts, not the fetched count; a file handed back as null ends it too.
+    if (enumerator->Next(1, file.put(), &fetched) != S_OK || !file) break;
+    files.push_back(ReadFile(file.get()));
   }
   return files;
 }
@@ -96,18 +73,17 @@ void ReadNotifyCommandLine(IBackgroundCopyJob* job, JobInfo& record) {
     return;
   }
   CoTaskMemText parameters;
-  CoTaskMemText program;  // declared last, freed first
+  CoTaskMemText program;
   if (SUCCEEDED(job2->GetNotifyCmdLine(program.put(), parameters.put()))) {
-    record.notifyProgram = TextOr(program, kNone);
-    record.notifyArguments = TextOr(parameters, kNone);
+    record.notifyProgram = program.value_or(kNone);
+    record.notifyArguments = parameters.value_or(kNone);
   }
   // On failure both stay empty, telling "could not be read" apart from "none set".
 }
 
-// Fills `record`, a new record already in the result, so no record is moved afterwards.
-void ReadJob(IBackgroundCopyJob* job, JobInfo& record) {
+JobInfo ReadJob(IBackgroundCopyJob* job) {
+  JobInfo record;
   GUID id{};
-  // Freed in the reverse order: display name, owner, description, identifier.
   CoTaskMemText idText;
   CoTaskMemText description;
   CoTaskMemText owner;
@@ -138,11 +114,11 @@ void ReadJob(IBackgroundCopyJob* job, JobInfo& record) {
   StringFromCLSID(id, idText.put());
 
   record.hasNotifyInterface = HasNotifyInterface(job);
-  record.id = TextOr(idText, kUnknown);
-  record.displayName = TextOr(displayName, kUnknown);
+  record.id = idText.value_or(kUnknown);
+  record.displayName = displayName.value_or(kUnknown);
   record.state = JobStateText(state);
-  record.owner = TextOr(owner, kUnknown);
-  record.description = TextOr(description, kNone);
+  record.owner = owner.value_or(kUnknown);
+  record.description = description.value_or(kNone);
   record.type = JobTypeText(type);
   record.priority = JobPriorityText(priority);
   record.bytesTotal = progress.BytesTotal;
@@ -158,6 +134,7 @@ void ReadJob(IBackgroundCopyJob* job, JobInfo& record) {
   record.minimumRetryDelay = minimumRetryDelay;
   ReadNotifyCommandLine(job, record);
   record.files = ReadJobFiles(job, progress.FilesTotal);
+  return record;
 }
 
 void ReadAllJobs(std::vector<JobInfo>& result) {
@@ -171,16 +148,9 @@ void ReadAllJobs(std::vector<JobInfo>& result) {
     ComPtr<IBackgroundCopyJob> job;
     ULONG fetched = 0;
     if (enumerator->Next(1, job.put(), &fetched) != S_OK || fetched != 1 || !job) break;
-    result.emplace_back();
-    try {
-      ReadJob(job.get(), result.back());
-    } catch (...) {
-      result.pop_back();  // only whole records are listed
-      throw;
-    }
+    result.push_back(ReadJob(job.get()));
   }
 }
-
 
 }  // namespace
 
@@ -189,9 +159,9 @@ std::vector<JobInfo> EnumerateJobs() {
   try {
     ReadAllJobs(jobs);
   } catch (...) {
-    // Out of memory part-way: the owners have given everything back; what was read stays.
+    // A failed allocation: for a record's texts or files, for the list's growth, or in the
+    // in-memory service. The owners have given everything back, and a record joins the list only
+    // once it is whole, so the jobs read before it stay.
   }
   return jobs;
 }
-
-std::vector<JobFileInfo> EnumerateJobFiles(IBackgroundCopyJob* job) { return ReadJobFiles(job, 0); }

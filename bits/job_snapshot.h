@@ -4,11 +4,7 @@
 #include <vector>
 
 #include "bits/job_info.h"
-#include "bits_platform.h"
 
 // Every job that the service's enumerator hands out, in its order. Empty when BITS cannot be
 // reached. Never throws; failures only shorten the result.
 std::vector<JobInfo> EnumerateJobs();
-
-// The files of one job, in the file enumerator's order. The job is borrowed, not released.
-std::vector<JobFileInfo> EnumerateJobFiles(IBackgroundCopyJob* job);

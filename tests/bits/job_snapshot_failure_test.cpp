@@ -214,8 +214,4 @@ TEST_F(SnapshotFailure, FileNamesFailingTakeTheFallback) {
   ExpectAllGivenBack();
 }
 
-TEST(EnumerateJobFilesTest, NullJobGivesNoFiles) {
-  EXPECT_TRUE(EnumerateJobFiles(nullptr).empty());
-}
-
 }  // namespace
