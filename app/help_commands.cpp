@@ -22,6 +22,17 @@ std::string HelpFilePath(const std::string& folder) {
   return path;
 }
 
+// The toolkit calls each command, and nothing may leave it. What can arrive is a failed allocation
+// for a text, or whatever a seam function that a test put in place throws; the command then ends
+// where it was, with nothing left to show.
+template <class Command>
+void RunCommand(Command command) {
+  try {
+    command();
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 std::string AboutText() {
@@ -37,39 +48,28 @@ std::string HelpErrorText(intptr_t code) {
 }
 
 void OpenHelpFile() {
-  try {
-    const std::string folder = Ui().executableFolder();
-    // Without the executable's folder there is no trustworthy place to look, and the current
-    // folder is exactly the one not to trust: the file counts as not found.
-    const intptr_t result = folder.empty() ? kFileNotFound : Ui().shellOpen(HelpFilePath(folder));
-    if (result > 32) return;
-    NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
-    Ui().messageBox(owner, HelpErrorText(result), "Error", box::kOk | box::kIconError);
-  } catch (...) {
-    // A failed allocation while building the message leaves nothing better to show.
-  }
+  const std::string folder = Ui().executableFolder();
+  // Without the executable's folder there is no trustworthy place to look, and the current folder
+  // is exactly the one not to trust: the file counts as not found.
+  const intptr_t result = folder.empty() ? kFileNotFound : Ui().shellOpen(HelpFilePath(folder));
+  if (result > 32) return;
+  NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
+  Ui().messageBox(owner, HelpErrorText(result), "Error", box::kOk | box::kIconError);
 }
 
-void OnHelp(Fl_Widget*, void*) { OpenHelpFile(); }
+void OnHelp(Fl_Widget*, void*) { RunCommand(OpenHelpFile); }
 
 void OnVisitWebsite(Fl_Widget*, void*) {
-  try {
-    Ui().shellOpen(KESTRELMOOR_SITE);
-  } catch (...) {
-  }
+  RunCommand([] { Ui().shellOpen(KESTRELMOOR_SITE); });
 }
 
 void OnContact(Fl_Widget*, void*) {
-  try {
-    Ui().shellOpen(KESTRELMOOR_CONTACT_PAGE);
-  } catch (...) {
-  }
+  RunCommand([] { Ui().shellOpen(KESTRELMOOR_CONTACT_PAGE); });
 }
 
 void OnAbout(Fl_Widget*, void*) {
-  try {
+  RunCommand([] {
     NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
     Ui().messageBox(owner, AboutText(), "About " KESTRELMOOR_NAME, box::kOk);
-  } catch (...) {
-  }
+  });
 }
