@@ -28,25 +28,19 @@ void WriteWithCrLf(std::ofstream& out, const std::string& text) {
 
 TextFileOutcome WriteTextWithCrLf(const std::string& utf8Path, const std::string& text) {
   std::ofstream out;
+  bool written = false;
   try {
     // u8path keeps the characters of a non-ASCII name: Windows' runtime would read a narrow path
     // in the ANSI code page instead.
     out.open(std::filesystem::u8path(utf8Path),
              std::ios::out | std::ios::binary | std::ios::trunc);
-  } catch (const std::exception&) {
-    // A name that is not valid UTF-8, or no memory to convert it.
-    return TextFileOutcome::kNotOpened;
-  }
-  if (!out.is_open()) {
-    return TextFileOutcome::kNotOpened;
-  }
-  bool written = true;
-  try {
+    if (!out.is_open()) return TextFileOutcome::kNotOpened;
     WriteWithCrLf(out, text);
     written = out.good();
   } catch (const std::exception&) {
-    // The stream reports through its state, but a runtime's stream may still throw.
-    written = false;
+    // From u8path, a name that is not valid UTF-8 or no memory to convert it: nothing was opened.
+    // From a runtime's stream, which may still throw though it reports through its state.
+    if (!out.is_open()) return TextFileOutcome::kNotOpened;
   }
   // The text usually fits the stream's buffer, so a full disk shows only when the close flushes.
   out.close();

@@ -39,7 +39,8 @@ void ExportChosenFile(const std::string& path, const JobInfo& job) {
   try {
     report = FormatJobReport(job);
   } catch (const std::exception&) {
-    // Nothing was opened yet, so a file that already had this name is still whole.
+    // A failed allocation for the report. Nothing was opened yet, so a file that already had this
+    // name is still whole.
     ShowExportError("Error writing file.");
     return;
   }
@@ -58,18 +59,14 @@ void ExportChosenFile(const std::string& path, const JobInfo& job) {
 }  // namespace
 
 void ExportJob(const JobInfo& job) {
-  try {
-    const SaveDialogOutcome chosen = Ui().runSaveDialog(ExportDialogSetup());
-    if (chosen.status == -1) {
-      ShowDialogError(chosen.errorText);
-      return;
-    }
-    if (chosen.status != 0) {
-      return;  // cancelled
-    }
-    // The name is used exactly as typed: no extension is added and nothing is checked.
-    ExportChosenFile(chosen.path, job);
-  } catch (...) {
-    // Out of memory for a message or the dialog's texts; there is nothing left to show it with.
+  const SaveDialogOutcome chosen = Ui().runSaveDialog(ExportDialogSetup());
+  if (chosen.status == -1) {
+    ShowDialogError(chosen.errorText);
+    return;
   }
+  if (chosen.status != 0) {
+    return;  // cancelled
+  }
+  // The name is used exactly as typed: no extension is added and nothing is checked.
+  ExportChosenFile(chosen.path, job);
 }

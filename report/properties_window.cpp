@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
-#include <exception>
 #include <memory>
 #include <string>
 
@@ -32,28 +31,24 @@ void ClosePropertiesWindow(Fl_Widget* widget, void* data) {
 }  // namespace
 
 void ShowJobProperties(const JobInfo& job) {
-  // A failure halfway must not leave a deleted window as the toolkit's current group.
-  Fl_Group* const openGroup = Fl_Group::current();
-  try {
-    const std::string report = FormatJobReport(job);
-    // The widget counts in int; a report beyond that (never met in practice) is cut, not wrapped.
-    const int length = static_cast<int>(std::min<size_t>(report.size(), INT_MAX));
+  const std::string report = FormatJobReport(job);
+  // The widget counts in int; a report beyond that (never met in practice) is cut, not wrapped.
+  const int length = static_cast<int>(std::min<size_t>(report.size(), INT_MAX));
 
-    auto window = std::make_unique<Fl_Window>(500, 450, "Job Details");
-    Fl_Multiline_Output* text = new Fl_Multiline_Output(10, 10, 480, 430);
-    text->textfont(FL_COURIER);
-    text->textsize(12);
-    // The length is passed so that the widget copies every byte of the report, whatever it holds.
-    text->value(report.data(), length);
-    window->end();
+  auto window = std::make_unique<Fl_Window>(500, 450, "Job Details");
+  // Closed at once and filled by hand, so that a failure below cannot leave a deleted window as the
+  // toolkit's current group.
+  window->end();
+  Fl_Multiline_Output* text = new Fl_Multiline_Output(10, 10, 480, 430);
+  window->add(text);
+  text->textfont(FL_COURIER);
+  text->textsize(12);
+  // The length is passed so that the widget copies every byte of the report, whatever it holds.
+  text->value(report.data(), length);
 
-    window->callback(ClosePropertiesWindow);
-    window->set_modal();
-    window->show();
-    // From here the toolkit owns the window; ClosePropertiesWindow deletes it.
-    window.release();
-  } catch (...) {
-    // Out of memory while building the report or the window: no window is opened.
-    Fl_Group::current(openGroup);
-  }
+  window->callback(ClosePropertiesWindow);
+  window->set_modal();
+  window->show();
+  // From here the toolkit owns the window; ClosePropertiesWindow deletes it.
+  window.release();
 }
