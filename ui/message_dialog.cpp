@@ -139,12 +139,8 @@ int Ask(NativeWindow owner, const std::string& text, const std::string& caption,
 
 }  // namespace
 
+// When nothing could be asked, nothing is agreed to.
 int RunMessageDialog(NativeWindow owner, const std::string& text, const std::string& caption,
                      unsigned flags) {
-  try {
-    return Ask(owner, text, caption, flags);
-  } catch (...) {
-    // Nothing could be asked, so nothing is agreed to.
-    return ClosedAnswer(flags);
-  }
+  return AnswerOr(ClosedAnswer(flags), [&] { return Ask(owner, text, caption, flags); });
 }

@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "ui/ui_seam.h"
+
 extern char** environ;
 
 namespace {
@@ -194,7 +196,7 @@ intptr_t RunXdgOpen(const std::string& argument) {
 }  // namespace
 
 intptr_t ShellOpenWithDesktop(const std::string& target) {
-  try {
+  return AnswerOr(kOutOfResources, [&] {
     ReapFinishedChildren();
     if (target.empty() || target.find('\0') != std::string::npos) return kFileNotFound;
     if (IsAddressWithScheme(target)) return RunXdgOpen(target);
@@ -203,7 +205,5 @@ intptr_t ShellOpenWithDesktop(const std::string& target) {
     if (fileProblem != 0) return fileProblem;
     // xdg-open takes a leading "-" for an option.
     return RunXdgOpen(target.front() == '-' ? "./" + target : target);
-  } catch (...) {
-    return kOutOfResources;
-  }
+  });
 }

@@ -75,3 +75,15 @@ void RestorePlatformUi();
 
 // The toolkit's save dialog, shared by both platforms' seams.
 SaveDialogOutcome RunNativeSaveDialog(const SaveDialogSetup& setup);
+
+// For the platforms' seam functions, which answer as their system call does when it fails rather
+// than let an exception out: `call`'s answer, or `failed`.
+template <class Answer, class Call>
+Answer AnswerOr(Answer failed, Call call) {
+  try {
+    return call();
+  } catch (...) {
+    // A failed allocation for the texts that cross to the system, or in the toolkit's dialog.
+    return failed;
+  }
+}

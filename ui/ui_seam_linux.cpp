@@ -35,7 +35,7 @@ void SetShownWindowIcon(NativeWindow candidate) {
 
 // Empty when the executable cannot be located: callers treat that as "no trustworthy folder".
 std::string ExecutableFolder() {
-  try {
+  return AnswerOr(std::string(), [] {
     std::string path(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", &path[0], path.size());
     if (length <= 0 || static_cast<size_t>(length) >= path.size()) return std::string();
@@ -43,9 +43,7 @@ std::string ExecutableFolder() {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return std::string();
     return slash == 0 ? std::string("/") : path.substr(0, slash);
-  } catch (...) {
-    return std::string();
-  }
+  });
 }
 
 // Every shown window of the program gets the pointer. Waiting for the X server to have taken it up

@@ -27,22 +27,17 @@ static_assert(box::kIdNo == IDNO, "box::kIdNo must be IDNO");
 namespace {
 
 NativeWindow FindTopLevelWindow(const std::string& title) {
-  try {
-    return FindWindowW(nullptr, FromUtf8(title).c_str());
-  } catch (...) {
-    return nullptr;
-  }
+  return AnswerOr<NativeWindow>(nullptr,
+                                [&] { return FindWindowW(nullptr, FromUtf8(title).c_str()); });
 }
 
 // 0 is MessageBox's own answer for "no box was shown"; no caller goes on with it.
 int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
                    unsigned flags) {
-  try {
+  return AnswerOr(0, [&] {
     return MessageBoxW(static_cast<HWND>(owner), FromUtf8(text).c_str(),
                        FromUtf8(caption).c_str(), flags);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int ShowNarrowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
@@ -51,14 +46,11 @@ int ShowNarrowMessageBox(NativeWindow owner, const std::string& text, const std:
 }
 
 intptr_t OpenWithShell(const std::string& target) {
-  try {
-    const WideText wideTarget = FromUtf8(target);
-    HINSTANCE result =
-        ShellExecuteW(nullptr, L"open", wideTarget.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return AnswerOr<intptr_t>(SE_ERR_OOM, [&] {
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", FromUtf8(target).c_str(), nullptr, nullptr,
+                                     SW_SHOWNORMAL);
     return reinterpret_cast<intptr_t>(result);
-  } catch (...) {
-    return SE_ERR_OOM;
-  }
+  });
 }
 
 void SetProgramIcon(NativeWindow window) {
@@ -72,7 +64,7 @@ void SetProgramIcon(NativeWindow window) {
 
 // Empty when the executable's path cannot be had: callers then trust no folder at all.
 std::string ExecutableFolder() {
-  try {
+  return AnswerOr(std::string(), [] {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
       const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
@@ -88,9 +80,7 @@ std::string ExecutableFolder() {
     const size_t separator = path.find_last_of(L"\\/");
     if (separator == std::wstring::npos) return std::string();
     return ToUtf8(path.substr(0, separator));
-  } catch (...) {
-    return std::string();
-  }
+  });
 }
 
 // SetCursor shows the pointer at once. While the program works its thread handles no message, so
