@@ -60,7 +60,8 @@ void WithSelectedJob(const std::function<void(const JobInfo&)>& act) {
     if (selected == snapshot.end()) return;
     act(*selected);
   } catch (...) {
-    // Out of memory or a seam left empty: the command ends having changed nothing more.
+    // A failed allocation, here or in the Properties window or the export, or a seam function left
+    // empty or put in place by a test that throws: the command ends having changed nothing more.
   }
 }
 

@@ -91,7 +91,8 @@ void ReloadJobList(Fl_Widget*, void*) {
       jobBrowser->add(line.c_str(), nullptr);
     }
   } catch (...) {
-    // Out of memory part-way: the lines added so far stay, each still beside its own identifier.
+    // A failed allocation for a line, an identifier or the list's own storage, part-way: the
+    // lines added so far stay, each still beside its own identifier.
     lineJobIds.resize(static_cast<size_t>(jobBrowser->size()));
   }
 }
