@@ -17,13 +17,13 @@ bool MainWindowShown() {
 }  // namespace
 
 BusyPointer::BusyPointer() {
-  if (pointerShown || !MainWindowShown() || !Ui().showBusyPointer) return;
-  Ui().showBusyPointer(true);
+  if (pointerShown || !MainWindowShown()) return;
+  ShowBusyPointer(true);
   pointerShown = shown_ = true;
 }
 
 BusyPointer::~BusyPointer() {
   if (!shown_) return;
   pointerShown = false;
-  if (Ui().showBusyPointer) Ui().showBusyPointer(false);
+  ShowBusyPointer(false);
 }

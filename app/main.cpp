@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     // The toolkit reads its standard window options from the command line.
     window.mainWindow->show(argc, argv);
     NativeWindow shown = Ui().findWindow(KESTRELMOOR_NAME);
-    Ui().setWindowIcon(shown);
+    SetWindowIcon(shown);
     return Fl::run();
   } catch (...) {
     // Only running out of memory while the window is built gets here; there is nothing to show.

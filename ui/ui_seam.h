@@ -58,13 +58,9 @@ struct UiSeam {
   std::function<intptr_t(const std::string& target)> shellOpen;
   // The toolkit's native file chooser, set up and shown.
   std::function<SaveDialogOutcome(const SaveDialogSetup& setup)> runSaveDialog;
-  // Gives the window the program's icon (resource 102 on Windows, the same artwork elsewhere).
-  std::function<void(NativeWindow window)> setWindowIcon;
-  // The folder that holds the running executable, UTF-8, without a trailing separator.
+  // The folder that holds the running executable, UTF-8, without a trailing separator; empty when
+  // it cannot be had.
   std::function<std::string()> executableFolder;
-  // true: the system's wait pointer over the program's windows, shown before this returns;
-  // false: their own pointers again.
-  std::function<void(bool busy)> showBusyPointer;
 };
 
 // The seam in force. Starts as the platform's own; tests assign their own functions to its members
@@ -75,6 +71,13 @@ void RestorePlatformUi();
 
 // The toolkit's save dialog, shared by both platforms' seams.
 SaveDialogOutcome RunNativeSaveDialog(const SaveDialogSetup& setup);
+
+// Each platform's own, with nothing for a test to put in place.
+// Gives the window the program's icon (resource 102 on Windows, the same artwork elsewhere).
+void SetWindowIcon(NativeWindow window);
+// true: the system's wait pointer over the program's windows, shown before this returns; false:
+// their own pointers again.
+void ShowBusyPointer(bool busy);
 
 // For the platforms' seam functions, which answer as their system call does when it fails rather
 // than let an exception out: `call`'s answer, or `failed`.

@@ -23,17 +23,6 @@ NativeWindow FindShownWindow(const std::string& title) {
   return nullptr;
 }
 
-// Only a window the toolkit is showing gets the icon: a handle from elsewhere may be stale.
-void SetShownWindowIcon(NativeWindow candidate) {
-  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
-    if (window == candidate) {
-      SetLinuxWindowIcon(window);
-      return;
-    }
-  }
-}
-
-// Empty when the executable cannot be located: callers treat that as "no trustworthy folder".
 std::string ExecutableFolder() {
   return AnswerOr(std::string(), [] {
     std::string path(4096, '\0');
@@ -46,16 +35,6 @@ std::string ExecutableFolder() {
   });
 }
 
-// Every shown window of the program gets the pointer. Waiting for the X server to have taken it up
-// puts it on the screen before the work that follows keeps the program from talking to the server.
-void ShowBusyPointer(bool busy) {
-  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
-    window->cursor(busy ? FL_CURSOR_WAIT : FL_CURSOR_DEFAULT);
-  }
-  Fl::flush();
-  if (fl_display != nullptr) XSync(fl_display, False);
-}
-
 }  // namespace
 
 UiSeam PlatformUi() {
@@ -65,9 +44,26 @@ UiSeam PlatformUi() {
   seam.messageBoxNarrow = RunMessageDialog;
   seam.shellOpen = ShellOpenWithDesktop;
   seam.runSaveDialog = RunNativeSaveDialog;
-  // The same artwork as the Windows icon resource.
-  seam.setWindowIcon = SetShownWindowIcon;
   seam.executableFolder = ExecutableFolder;
-  seam.showBusyPointer = ShowBusyPointer;
   return seam;
+}
+
+// Only a window the toolkit is showing gets the icon: a handle from elsewhere may be stale.
+void SetWindowIcon(NativeWindow candidate) {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+    if (window == candidate) {
+      SetLinuxWindowIcon(window);
+      return;
+    }
+  }
+}
+
+// Every shown window of the program gets the pointer. Waiting for the X server to have taken it up
+// puts it on the screen before the work that follows keeps the program from talking to the server.
+void ShowBusyPointer(bool busy) {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+    window->cursor(busy ? FL_CURSOR_WAIT : FL_CURSOR_DEFAULT);
+  }
+  Fl::flush();
+  if (fl_display != nullptr) XSync(fl_display, False);
 }

@@ -53,16 +53,6 @@ intptr_t OpenWithShell(const std::string& target) {
   });
 }
 
-void SetProgramIcon(NativeWindow window) {
-  if (window == nullptr) return;
-  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KESTRELMOOR_ICON_ID));
-  if (icon == nullptr) return;
-  HWND handle = static_cast<HWND>(window);
-  SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-}
-
-// Empty when the executable's path cannot be had: callers then trust no folder at all.
 std::string ExecutableFolder() {
   return AnswerOr(std::string(), [] {
     std::wstring path(MAX_PATH, L'\0');
@@ -83,17 +73,6 @@ std::string ExecutableFolder() {
   });
 }
 
-// SetCursor shows the pointer at once. While the program works its thread handles no message, so
-// nothing puts the window's own pointer back until the work has ended and the pointer is restored.
-void ShowBusyPointer(bool busy) {
-  static HCURSOR before = nullptr;
-  if (busy) {
-    before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  } else {
-    SetCursor(before);
-  }
-}
-
 }  // namespace
 
 UiSeam PlatformUi() {
@@ -103,8 +82,26 @@ UiSeam PlatformUi() {
   seam.messageBoxNarrow = ShowNarrowMessageBox;
   seam.shellOpen = OpenWithShell;
   seam.runSaveDialog = RunNativeSaveDialog;
-  seam.setWindowIcon = SetProgramIcon;
   seam.executableFolder = ExecutableFolder;
-  seam.showBusyPointer = ShowBusyPointer;
   return seam;
+}
+
+void SetWindowIcon(NativeWindow window) {
+  if (window == nullptr) return;
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KESTRELMOOR_ICON_ID));
+  if (icon == nullptr) return;
+  HWND handle = static_cast<HWND>(window);
+  SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+// SetCursor shows the pointer at once. While the program works its thread handles no message, so
+// nothing puts the window's own pointer back until the work has ended and the pointer is restored.
+void ShowBusyPointer(bool busy) {
+  static HCURSOR before = nullptr;
+  if (busy) {
+    before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  } else {
+    SetCursor(before);
+  }
 }

@@ -44,7 +44,6 @@ void RecordingSeam::Install() {
     return outcome;
   };
   Ui().shellOpen = [](const std::string&) -> intptr_t { return 42; };
-  Ui().setWindowIcon = [](NativeWindow) {};
 }
 
 std::vector<std::string> ListLines() {

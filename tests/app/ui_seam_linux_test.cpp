@@ -24,7 +24,6 @@ TEST(LinuxUiSeam, EveryOperationIsServed) {
   EXPECT_TRUE(seam.messageBoxNarrow);
   EXPECT_TRUE(seam.shellOpen);
   EXPECT_TRUE(seam.runSaveDialog);
-  EXPECT_TRUE(seam.setWindowIcon);
   EXPECT_TRUE(seam.executableFolder);
 }
 
@@ -73,11 +72,11 @@ TEST(LinuxUiSeam, IconGoesToTheShownWindowItIsGivenAndNowhereElse) {
   ASSERT_EQ(IconPropertyLength(main), 0u);
 
   // A handle that is no shown window is left alone rather than written through.
-  Ui().setWindowIcon(reinterpret_cast<NativeWindow>(static_cast<uintptr_t>(0x10)));
-  Ui().setWindowIcon(nullptr);
+  SetWindowIcon(reinterpret_cast<NativeWindow>(static_cast<uintptr_t>(0x10)));
+  SetWindowIcon(nullptr);
   EXPECT_EQ(IconPropertyLength(main), 0u);
 
-  Ui().setWindowIcon(Ui().findWindow("Kestrelmoor"));
+  SetWindowIcon(Ui().findWindow("Kestrelmoor"));
   LetTheDisplayCatchUp();
   // At least a 16 by 16 and a 32 by 32 image, each after its two sizes.
   EXPECT_GE(IconPropertyLength(main), 2u + 16 * 16 + 2u + 32 * 32);

@@ -17,7 +17,6 @@ void RecordingUi::Install() {
     return outcome;
   };
   ui.shellOpen = [](const std::string&) -> intptr_t { return 42; };
-  ui.setWindowIcon = [](NativeWindow) {};
 }
 
 RecordingUi::~RecordingUi() { RestorePlatformUi(); }

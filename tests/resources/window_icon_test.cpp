@@ -79,9 +79,9 @@ TEST(WindowIcon, TheSeamGivesTheShownMainWindowTheArtwork) {
   EXPECT_TRUE(WindowManagerIcons(window).empty());
   NativeWindow found = Ui().findWindow("Kestrelmoor");
   ASSERT_EQ(found, static_cast<NativeWindow>(&window));
-  Ui().setWindowIcon(found);
+  SetWindowIcon(found);
   ExpectTheArtwork(WindowManagerIcons(window));
-  Ui().setWindowIcon(nullptr);  // no window found: nothing to do, and no crash
+  SetWindowIcon(nullptr);  // no window found: nothing to do, and no crash
   window.hide();
 }
 

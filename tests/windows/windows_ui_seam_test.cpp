@@ -71,12 +71,11 @@ TEST(WindowsUiSeam, ShellOpenAnswersTheErrorCodeForAMissingFile) {
 }
 
 TEST(WindowsUiSeam, SetWindowIconGivesBothSizesTheProgramIconWhenThereIsOne) {
-  const UiSeam seam = PlatformUi();
   TitledWindow window(L"Kestrelmoor icon test");
   ASSERT_NE(window.handle(), nullptr);
-  seam.setWindowIcon(nullptr);  // no window: nothing to do, and no harm
+  SetWindowIcon(nullptr);  // no window: nothing to do, and no harm
 
-  seam.setWindowIcon(window.handle());
+  SetWindowIcon(window.handle());
   const LRESULT big = SendMessageW(window.handle(), WM_GETICON, ICON_BIG, 0);
   const LRESULT small = SendMessageW(window.handle(), WM_GETICON, ICON_SMALL, 0);
   const bool hasIcon =
@@ -92,12 +91,11 @@ TEST(WindowsUiSeam, SetWindowIconGivesBothSizesTheProgramIconWhenThereIsOne) {
 }
 
 TEST(WindowsUiSeam, BusyPointerIsTheSystemWaitPointerUntilTheOneBeforeIsPutBack) {
-  const UiSeam seam = PlatformUi();
   const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
   const HCURSOR before = SetCursor(arrow);
-  seam.showBusyPointer(true);
+  ShowBusyPointer(true);
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-  seam.showBusyPointer(false);
+  ShowBusyPointer(false);
   EXPECT_EQ(GetCursor(), arrow);
   SetCursor(before);
 }
