@@ -1,5 +1,3 @@
-// Without Windows there is no BITS service to ask, so the program lists the in-memory service's
-// sample queue.
 #include "app/platform_start.h"
 
 #include "bits/provider/bits_provider.h"

@@ -1,4 +1,3 @@
-// Opening BITS, the same way for every operation.
 #include "bits/bits_manager.h"
 
 ComPtr<IBackgroundCopyManager> CreateBitsManager() {
@@ -9,8 +8,6 @@ ComPtr<IBackgroundCopyManager> CreateBitsManager() {
       !service) {
     return manager;
   }
-  // The object from CoCreateInstance is released when this returns, whatever OleRun and
-  // QueryInterface answered; only the manager interface is kept.
   if (SUCCEEDED(OleRun(service.get()))) {
     if (FAILED(service->QueryInterface(IID_IBackgroundCopyManager, manager.put_void()))) {
       manager.reset();

@@ -1,7 +1,8 @@
 // Small owners for the three COM resources the job catalogue holds: an interface pointer, a string
-// allocated with the COM task allocator, and the thread's COM initialisation. Declared in the order
-// apartment, then interfaces, then strings, they are given back in the reverse order, so every
-// string is freed and every interface released before COM is uninitialised, once.
+// allocated with the COM task allocator, and the thread's COM initialisation. Each function that
+// holds them declares them in the order apartment, interfaces, strings: C++ gives them back in the
+// reverse order, so every string is freed before the interface that handed it out is released, and
+// every interface before COM is uninitialised, once.
 #pragma once
 
 #include "bits/wide_text.h"

@@ -30,8 +30,6 @@ bool IsSameText(LPCWSTR text, const WideText& id) {
   return true;
 }
 
-// True when this is the job and it accepted the method. The identifier string is freed before
-// the caller releases the job.
 bool ChangeIfMatching(IBackgroundCopyJob* job, const WideText& id, JobMethod method) {
   GUID guid{};
   CoTaskMemText text;
@@ -42,7 +40,7 @@ bool ChangeIfMatching(IBackgroundCopyJob* job, const WideText& id, JobMethod met
 }
 
 bool ChangeJob(const WideText& id, JobMethod method) {
-  // COM is used whatever CoInitializeEx answers; the apartment undoes only a success.
+  // COM is used whatever CoInitializeEx answers.
   ComApartment apartment;
   ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
   if (!manager) return false;

@@ -58,7 +58,7 @@ std::vector<JobFileInfo> ReadJobFiles(IBackgroundCopyJob* job, ULONG expectedFil
   return files;
 }
 
-// The notify interface is only looked at, never used: it is released at once.
+// The notify interface is only looked at, never used.
 bool HasNotifyInterface(IBackgroundCopyJob* job) {
   ComPtr<IUnknown> notify;
   return SUCCEEDED(job->GetNotifyInterface(notify.put())) && notify;

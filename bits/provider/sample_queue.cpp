@@ -20,7 +20,6 @@ GUID SampleGuid(uint8_t number) {
               {0x9C, 0x3F, 0x18, 0x6E, 0xA2, 0x57, 0xD0, number}};
 }
 
-// A UTC time as a FILETIME.
 FILETIME UtcTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
                  unsigned second) {
   // Days from 1 January 1970 (Howard Hinnant's days_from_civil), then moved to 1601.

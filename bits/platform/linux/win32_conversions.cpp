@@ -36,7 +36,6 @@ CivilDate CivilFromDays(int64_t days) {
   return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
-// The number of UTF-8 bytes of one code point.
 int Utf8Length(uint32_t codePoint) {
   if (codePoint < 0x80) return 1;
   if (codePoint < 0x800) return 2;
