@@ -155,22 +155,6 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength,
   const bool measureOnly = multiByteSize == 0;
   int64_t produced = 0;
   for (std::size_t i = 0; i < length; ++i) {
-    // Most job texts are plain ASCII: a run of it is one byte per unit, with no surrogates to
-    // pair and, with the room checked once for the run, no check per unit.
-    std::size_t run = i;
-    while (run < length && wide[run] < 0x80) ++run;
-    if (run > i) {
-      const int64_t runBytes = static_cast<int64_t>(run - i);
-      if (produced + runBytes > INT_MAX) return 0;
-      if (!measureOnly) {
-        if (produced + runBytes > multiByteSize) return 0;  // ERROR_INSUFFICIENT_BUFFER
-        char* out = multiByte + produced;
-        for (std::size_t k = i; k < run; ++k) *out++ = static_cast<char>(wide[k]);
-      }
-      produced += runBytes;
-      i = run;
-      if (i == length) break;
-    }
     uint32_t codePoint = wide[i];
     if (IsHighSurrogate(wide[i]) && i + 1 < length && IsLowSurrogate(wide[i + 1])) {
       codePoint = 0x10000 + ((static_cast<uint32_t>(wide[i]) - 0xD800) << 10) +
