@@ -54,12 +54,9 @@ class FileEnumerator final : public ComObject<FileEnumerator, IEnumBackgroundCop
       : ComObject(provider, Call::FilesQueryInterface), job_(job) {}
 
   HRESULT Next(ULONG count, IBackgroundCopyFile** files, ULONG* fetched) override {
-    const std::optional<HRESULT> answer = observe(Call::FilesNext);
-    if (files == nullptr) return E_POINTER;
-    if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
-    if (fetched != nullptr) *fetched = 0;
-    for (ULONG i = 0; i < count; ++i) files[i] = nullptr;
-    if (answer) return *answer;
+    if (const auto answer = BeginNext(observe(Call::FilesNext), count, files, fetched)) {
+      return *answer;
+    }
     const ProviderJob* job = FindJob(*provider(), job_);
     if (job == nullptr) return BG_E_INVALID_STATE;
 

@@ -52,12 +52,9 @@ class JobEnumerator final : public ComObject<JobEnumerator, IEnumBackgroundCopyJ
       : ComObject(provider, Call::JobsQueryInterface), jobs_(std::move(jobs)) {}
 
   HRESULT Next(ULONG count, IBackgroundCopyJob** jobs, ULONG* fetched) override {
-    const std::optional<HRESULT> answer = observe(Call::JobsNext);
-    if (jobs == nullptr) return E_POINTER;
-    if (count != 1 && fetched == nullptr) return E_INVALIDARG;  // COM's rule for enumerators
-    if (fetched != nullptr) *fetched = 0;
-    for (ULONG i = 0; i < count; ++i) jobs[i] = nullptr;
-    if (answer) return *answer;
+    if (const auto answer = BeginNext(observe(Call::JobsNext), count, jobs, fetched)) {
+      return *answer;
+    }
 
     ULONG handedOut = 0;
     while (handedOut < count && next_ < jobs_.size()) {

@@ -103,6 +103,18 @@ class ComObject : public Interface {
   ULONG references_ = 1;
 };
 
+// COM's rules for an enumerator's Next before it hands anything out: every output is nulled, then
+// bad arguments are answered, then the observer's answer, if any, stands.
+template <class Item>
+std::optional<HRESULT> BeginNext(std::optional<HRESULT> answer, ULONG count, Item** items,
+                                 ULONG* fetched) {
+  if (items == nullptr) return E_POINTER;
+  if (count != 1 && fetched == nullptr) return E_INVALIDARG;
+  if (fetched != nullptr) *fetched = 0;
+  for (ULONG i = 0; i < count; ++i) items[i] = nullptr;
+  return answer;
+}
+
 // Factories of the service's objects; each starts with one reference.
 IUnknown* NewServiceObject(BitsProvider* provider);
 IBackgroundCopyManager* NewManager(BitsProvider* provider);
