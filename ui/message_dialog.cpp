@@ -97,15 +97,6 @@ class IconStyled {
   bool visible_;
 };
 
-// Only a window the toolkit is showing is dereferenced: an owner handed over from elsewhere may be
-// stale.
-Fl_Window* ShownWindow(NativeWindow candidate) {
-  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
-    if (window == candidate) return window;
-  }
-  return nullptr;
-}
-
 // The box has its size only once the toolkit has laid it out and shown it, so it is moved on the
 // first turn of its own event loop, before it is first drawn.
 void CentreOnOwner(void* owner) {
@@ -138,6 +129,13 @@ int Ask(NativeWindow owner, const std::string& text, const std::string& caption,
 }
 
 }  // namespace
+
+Fl_Window* ShownWindow(NativeWindow candidate) {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
+    if (window == candidate) return window;
+  }
+  return nullptr;
+}
 
 // When nothing could be asked, nothing is agreed to.
 int RunMessageDialog(NativeWindow owner, const std::string& text, const std::string& caption,

@@ -48,14 +48,8 @@ UiSeam PlatformUi() {
   return seam;
 }
 
-// Only a window the toolkit is showing gets the icon: a handle from elsewhere may be stale.
 void SetWindowIcon(NativeWindow candidate) {
-  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
-    if (window == candidate) {
-      SetLinuxWindowIcon(window);
-      return;
-    }
-  }
+  if (Fl_Window* window = ShownWindow(candidate)) SetLinuxWindowIcon(window);
 }
 
 // Every shown window of the program gets the pointer. Waiting for the X server to have taken it up
