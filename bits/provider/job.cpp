@@ -84,21 +84,10 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
   }
 
   HRESULT Cancel() override {
-    ProviderJob* job = nullptr;
-    const HRESULT refused = controllable(Call::JobCancel, job);
-    if (job == nullptr) return refused;
-    const HRESULT result = HasPartlyTransferredFile(*job) ? BG_S_UNABLE_TO_DELETE_FILES : S_OK;
-    removeJob();
-    return result;
+    return takeOut(Call::JobCancel, HasPartlyTransferredFile, BG_S_UNABLE_TO_DELETE_FILES);
   }
-
   HRESULT Complete() override {
-    ProviderJob* job = nullptr;
-    const HRESULT refused = controllable(Call::JobComplete, job);
-    if (job == nullptr) return refused;
-    const HRESULT result = HasFileToTransfer(*job) ? BG_S_PARTIAL_COMPLETE : S_OK;
-    removeJob();
-    return result;
+    return takeOut(Call::JobComplete, HasFileToTransfer, BG_S_PARTIAL_COMPLETE);
   }
 
   HRESULT GetId(GUID* id) override { return readValue(Call::JobGetId, id, &ProviderJob::id); }
@@ -207,9 +196,16 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
     return S_OK;
   }
 
-  void removeJob() {
+  // Cancel and Complete both take the job out of the queue; BITS answers with its own success
+  // code, `partlyCode`, for a job it could not finish.
+  HRESULT takeOut(Call jobCall, bool (*unfinished)(const ProviderJob&), HRESULT partlyCode) {
+    ProviderJob* job = nullptr;
+    const HRESULT refused = controllable(jobCall, job);
+    if (job == nullptr) return refused;
+    const HRESULT result = unfinished(*job) ? partlyCode : S_OK;
     std::vector<ProviderJob>& jobs = provider()->jobs;
     jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(job_.index));
+    return result;
   }
 
   JobHandle job_;
