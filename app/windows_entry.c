@@ -1,7 +1,8 @@
 /* The process entry on Windows. The system hands over the command line in UTF-16; main receives
-   it in UTF-8, the toolkit's text encoding, whatever the ANSI code page is. FLTK 1.3's own entry
-   does this for MSVC only (with MinGW the C runtime would pass the ANSI code page's bytes), so this
-   one serves every Windows toolchain. Written in C, where main may be called. */
+   it in UTF-8, the toolkit's text encoding, whatever the ANSI code page is. FLTK 1.3 and 1.4 each
+   bring an entry that does this for MSVC only (with MinGW the C runtime would pass the ANSI code
+   page's bytes), so this one serves every Windows toolchain with either. Written in C, where main
+   may be called. */
 #include <windows.h>
 #include <shellapi.h>
 #include <stdlib.h>
