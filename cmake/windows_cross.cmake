@@ -71,6 +71,10 @@ endif()
 add_test(NAME windows.fltk_lookup
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/fltk_lookup_test.sh ${CMAKE_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/fltk-lookup)
+# The zip the Windows build makes, or its refusal when it could link no executable; needs no Wine.
+add_test(NAME windows.package
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/package_test.sh windows ${CMAKE_SOURCE_DIR}
+                 ${KESTRELMOOR_WINDOWS_BINARY_DIR} ${CMAKE_BINARY_DIR}/windows-package)
 
 find_program(KESTRELMOOR_WINE NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
 find_program(KESTRELMOOR_WINE NAMES wine64 wine)
