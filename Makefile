@@ -12,8 +12,9 @@ all: build
 deps:
 	@bash scripts/install-deps.sh
 
+# The Linux preset of CMakePresets.json, in $(BUILD_DIR).
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@cmake --preset linux -B $(BUILD_DIR)
 
 build: configure
 	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
@@ -27,7 +28,7 @@ test: build
 # The performance suite in a build of its own, which builds only what it measures (no sanitizer or
 # fuzzing sub-builds): the table of figures and PASS or FAIL per budget.
 bench: deps
-	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRELMOOR_SANITIZE=OFF \
+	@cmake --preset linux -B $(BENCH_DIR) -DKESTRELMOOR_SANITIZE=OFF \
 	  -DKESTRELMOOR_FUZZ=OFF -DKESTRELMOOR_VALGRIND=OFF
 	@cmake --build $(BENCH_DIR) --parallel $(JOBS) --target kestrelmoor_bench_programs
 	@bash tests/bench/run_bench.sh $(BENCH_DIR)
