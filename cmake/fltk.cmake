@@ -72,17 +72,9 @@ else()
   endif()
   set(KESTRELMOOR_HAVE_FLTK ON)
   # The distribution's FLTK has no CMake version to ask; its header says it.
-  file(STRINGS ${KESTRELMOOR_FLTK_INCLUDE}/FL/Enumerations.H fltk_version_lines
-       REGEX "^#define FL_(MAJOR|MINOR|PATCH)_VERSION[ \t]+[0-9]+")
-  set(fltk_version_parts "")
-  foreach(part MAJOR MINOR PATCH)
-    foreach(line IN LISTS fltk_version_lines)
-      if(line MATCHES "FL_${part}_VERSION[ \t]+([0-9]+)")
-        list(APPEND fltk_version_parts ${CMAKE_MATCH_1})
-      endif()
-    endforeach()
-  endforeach()
-  list(JOIN fltk_version_parts "." KESTRELMOOR_FLTK_VERSION)
+  include(${CMAKE_CURRENT_LIST_DIR}/header_version.cmake)
+  kestrelmoor_header_version(KESTRELMOOR_FLTK_VERSION ${KESTRELMOOR_FLTK_INCLUDE}/FL/Enumerations.H
+                             "FL_<part>_VERSION" MAJOR MINOR PATCH)
   target_include_directories(kestrelmoor_fltk SYSTEM INTERFACE ${KESTRELMOOR_FLTK_INCLUDE})
   target_link_libraries(kestrelmoor_fltk INTERFACE ${KESTRELMOOR_FLTK_IMAGES_LIBRARY}
                         ${KESTRELMOOR_FLTK_LIBRARY})
