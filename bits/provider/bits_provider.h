@@ -38,14 +38,26 @@ struct ProviderJob {
   std::vector<ProviderFile> files;
 };
 
-// How the service reacts, as BITS does: Suspend makes a job SUSPENDED; Resume makes it QUEUED and
-// is refused with BG_E_EMPTY when no file is left to transfer; Cancel removes the job (S_OK, or
-// BG_S_UNABLE_TO_DELETE_FILES when a file was partly transferred); Complete removes it (S_OK, or
-// BG_S_PARTIAL_COMPLETE when a file had not been transferred). All four are refused with
-// BG_E_INVALID_STATE on a CANCELLED or ACKNOWLEDGED job, and every method of a job that is no
-// longer in `jobs` answers BG_E_INVALID_STATE. A job object finds its job by position and GUID,
-// so removing jobs does not disturb a walk in progress. The enumerator hands out the jobs that
-// were there when EnumJobs was called.
+// How the service answers the four control methods, as Microsoft's reference for
+// IBackgroundCopyJob::Suspend, ::Resume, ::Cancel and ::Complete documents them:
+//
+//   method    the job                                   answer                       the job then
+//   any       CANCELLED or ACKNOWLEDGED                 BG_E_INVALID_STATE           unchanged
+//   Suspend   any other state                           S_OK                         SUSPENDED
+//   Resume    without files                             BG_E_EMPTY                   unchanged
+//             every file transferred                    S_OK                         TRANSFERRED
+//             QUEUED, CONNECTING or TRANSFERRING        S_OK                         unchanged
+//             any other state                           S_OK                         QUEUED
+//   Cancel    a file partly transferred                 BG_S_UNABLE_TO_DELETE_FILES  removed
+//             otherwise                                 S_OK                         removed
+//   Complete  an upload or upload-reply job that is     BG_E_INVALID_STATE           unchanged
+//             not TRANSFERRED
+//             a file not yet transferred                BG_S_PARTIAL_COMPLETE        removed
+//             otherwise                                 S_OK                         removed
+//
+// Every method of a job that is no longer in `jobs` answers BG_E_INVALID_STATE. A job object finds
+// its job by position and GUID, so removing jobs does not disturb a walk in progress. The
+// enumerator hands out the jobs that were there when EnumJobs was called.
 struct BitsProvider {
   BitsProvider() = default;
   ~BitsProvider();

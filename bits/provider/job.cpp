@@ -24,6 +24,44 @@ bool HasPartlyTransferredFile(const ProviderJob& job) {
   return false;
 }
 
+bool IsUnderWay(BG_JOB_STATE state) {
+  return state == BG_JOB_STATE_QUEUED || state == BG_JOB_STATE_CONNECTING ||
+         state == BG_JOB_STATE_TRANSFERRING;
+}
+
+enum class Control { Suspend, Resume, Cancel, Complete };
+
+// What the service answers to one control method, and what then becomes of the job: its new state,
+// or none when the job leaves the queue. A refusal changes nothing.
+struct ControlAnswer {
+  HRESULT result;
+  std::optional<BG_JOB_STATE> becomes;
+};
+
+// The rule bits_provider.h describes, in one place for the four methods.
+ControlAnswer AnswerControl(const ProviderJob& job, Control method) {
+  if (Finished(job)) return {BG_E_INVALID_STATE, job.state};
+  switch (method) {
+    case Control::Suspend:
+      return {S_OK, BG_JOB_STATE_SUSPENDED};
+    case Control::Resume:
+      if (job.files.empty()) return {BG_E_EMPTY, job.state};
+      // Nothing to wait for: the scheduler would find every file transferred at once.
+      if (!HasFileToTransfer(job)) return {S_OK, BG_JOB_STATE_TRANSFERRED};
+      return {S_OK, IsUnderWay(job.state) ? job.state : BG_JOB_STATE_QUEUED};
+    case Control::Cancel:
+      // A partly transferred file stands for the temporary file BITS could not delete.
+      return {HasPartlyTransferredFile(job) ? BG_S_UNABLE_TO_DELETE_FILES : S_OK, std::nullopt};
+    case Control::Complete:
+      break;
+  }
+  // An upload's file reaches the server only as a whole; upload-reply jobs are uploads too.
+  if (job.type != BG_JOB_TYPE_DOWNLOAD && job.state != BG_JOB_STATE_TRANSFERRED) {
+    return {BG_E_INVALID_STATE, job.state};
+  }
+  return {HasFileToTransfer(job) ? BG_S_PARTIAL_COMPLETE : S_OK, std::nullopt};
+}
+
 class NotifyInterface final : public ComObject<NotifyInterface, IUnknown> {
  public:
   explicit NotifyInterface(BitsProvider* provider)
@@ -66,29 +104,10 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
     return S_OK;
   }
 
-  HRESULT Suspend() override {
-    ProviderJob* job = nullptr;
-    const HRESULT refused = controllable(Call::JobSuspend, job);
-    if (job == nullptr) return refused;
-    job->state = BG_JOB_STATE_SUSPENDED;
-    return S_OK;
-  }
-
-  HRESULT Resume() override {
-    ProviderJob* job = nullptr;
-    const HRESULT refused = controllable(Call::JobResume, job);
-    if (job == nullptr) return refused;
-    if (!HasFileToTransfer(*job)) return BG_E_EMPTY;
-    job->state = BG_JOB_STATE_QUEUED;
-    return S_OK;
-  }
-
-  HRESULT Cancel() override {
-    return takeOut(Call::JobCancel, HasPartlyTransferredFile, BG_S_UNABLE_TO_DELETE_FILES);
-  }
-  HRESULT Complete() override {
-    return takeOut(Call::JobComplete, HasFileToTransfer, BG_S_PARTIAL_COMPLETE);
-  }
+  HRESULT Suspend() override { return control(Call::JobSuspend, Control::Suspend); }
+  HRESULT Resume() override { return control(Call::JobResume, Control::Resume); }
+  HRESULT Cancel() override { return control(Call::JobCancel, Control::Cancel); }
+  HRESULT Complete() override { return control(Call::JobComplete, Control::Complete); }
 
   HRESULT GetId(GUID* id) override { return readValue(Call::JobGetId, id, &ProviderJob::id); }
   HRESULT GetType(BG_JOB_TYPE* type) override {
@@ -185,27 +204,20 @@ class Job final : public ComObject<Job, IBackgroundCopyJob2> {
     return S_OK;
   }
 
-  // The job a control method may act on, or null with the answer that refuses the method.
-  HRESULT controllable(Call jobCall, ProviderJob*& job) {
-    job = nullptr;
+  HRESULT control(Call jobCall, Control method) {
     const std::optional<HRESULT> answer = observe(call(jobCall));
     if (answer) return *answer;
-    ProviderJob* found = FindJob(*provider(), job_);
-    if (found == nullptr || Finished(*found)) return BG_E_INVALID_STATE;
-    job = found;
-    return S_OK;
-  }
-
-  // Cancel and Complete both take the job out of the queue; BITS answers with its own success
-  // code, `partlyCode`, for a job it could not finish.
-  HRESULT takeOut(Call jobCall, bool (*unfinished)(const ProviderJob&), HRESULT partlyCode) {
-    ProviderJob* job = nullptr;
-    const HRESULT refused = controllable(jobCall, job);
-    if (job == nullptr) return refused;
-    const HRESULT result = unfinished(*job) ? partlyCode : S_OK;
-    std::vector<ProviderJob>& jobs = provider()->jobs;
-    jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(job_.index));
-    return result;
+    ProviderJob* job = FindJob(*provider(), job_);
+    if (job == nullptr) return BG_E_INVALID_STATE;
+    const ControlAnswer answered = AnswerControl(*job, method);
+    if (FAILED(answered.result)) return answered.result;
+    if (answered.becomes) {
+      job->state = *answered.becomes;
+    } else {
+      std::vector<ProviderJob>& jobs = provider()->jobs;
+      jobs.erase(jobs.begin() + static_cast<std::ptrdiff_t>(job_.index));
+    }
+    return answered.result;
   }
 
   JobHandle job_;

@@ -127,6 +127,7 @@ ProviderJob PhotoBackup() {
       WIDE_TEXT("Uploads this week's photos to the family archive.\n"
                 "Runs only on unmetered networks.\n"
                 "Questions: archive@fernhollow.example"));
+  // Not sent yet, so BITS refuses to complete it: an upload is completed only once Transferred.
   job.state = BG_JOB_STATE_CONNECTING;
   job.type = BG_JOB_TYPE_UPLOAD;
   job.priority = BG_JOB_PRIORITY_HIGH;

@@ -1,5 +1,6 @@
 // The in-memory service itself: the runtime's answers, and the probe's bookkeeping that the other
 // tests rely on to catch leaks and misuse, and the faults they inject.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,100 @@ TEST_F(Provider, RemovingJobsDoesNotDisturbAWalk) {
   // The cancelled job's object now refuses everything.
   EXPECT_EQ(first->Suspend(), BG_E_INVALID_STATE);
   EXPECT_EQ(NameOf(first.get()), WIDE_TEXT("<failed>"));
+}
+
+// Suspend, Resume, Cancel and Complete in every state, for downloads and uploads, as Microsoft's
+// reference documents each method's answers.
+TEST_F(Provider, ControlMethodsAnswerInEveryStateAsBitsDocumentsThem) {
+  enum Files { kPartly, kNoneSent, kAllSent, kNoFiles };
+  const HRESULT kRefused = BG_E_INVALID_STATE;
+  const HRESULT kPartial = BG_S_PARTIAL_COMPLETE;
+  const HRESULT kUndeleted = BG_S_UNABLE_TO_DELETE_FILES;
+  const struct {
+    BG_JOB_TYPE type;
+    BG_JOB_STATE state;
+    Files files;
+    HRESULT suspend, resume, cancel, complete;
+    BG_JOB_STATE resumed;  // the state after Resume
+  } rows[] = {
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_QUEUED, kPartly, S_OK, S_OK, kUndeleted, kPartial,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_CONNECTING, kPartly, S_OK, S_OK, kUndeleted, kPartial,
+       BG_JOB_STATE_CONNECTING},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_TRANSFERRING, kPartly, S_OK, S_OK, kUndeleted, kPartial,
+       BG_JOB_STATE_TRANSFERRING},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_SUSPENDED, kPartly, S_OK, S_OK, kUndeleted, kPartial,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_ERROR, kNoneSent, S_OK, S_OK, S_OK, kPartial,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_TRANSIENT_ERROR, kPartly, S_OK, S_OK, kUndeleted,
+       kPartial, BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_TRANSFERRED, kAllSent, S_OK, S_OK, S_OK, S_OK,
+       BG_JOB_STATE_TRANSFERRED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_ACKNOWLEDGED, kAllSent, kRefused, kRefused, kRefused,
+       kRefused, BG_JOB_STATE_ACKNOWLEDGED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_CANCELLED, kPartly, kRefused, kRefused, kRefused,
+       kRefused, BG_JOB_STATE_CANCELLED},
+      {BG_JOB_TYPE_DOWNLOAD, BG_JOB_STATE_SUSPENDED, kNoFiles, S_OK, BG_E_EMPTY, S_OK, S_OK,
+       BG_JOB_STATE_SUSPENDED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_QUEUED, kNoneSent, S_OK, S_OK, S_OK, kRefused,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_CONNECTING, kNoneSent, S_OK, S_OK, S_OK, kRefused,
+       BG_JOB_STATE_CONNECTING},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_TRANSFERRING, kPartly, S_OK, S_OK, kUndeleted, kRefused,
+       BG_JOB_STATE_TRANSFERRING},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_SUSPENDED, kPartly, S_OK, S_OK, kUndeleted, kRefused,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_ERROR, kPartly, S_OK, S_OK, kUndeleted, kRefused,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_TRANSIENT_ERROR, kNoneSent, S_OK, S_OK, S_OK, kRefused,
+       BG_JOB_STATE_QUEUED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_TRANSFERRED, kAllSent, S_OK, S_OK, S_OK, S_OK,
+       BG_JOB_STATE_TRANSFERRED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_ACKNOWLEDGED, kAllSent, kRefused, kRefused, kRefused,
+       kRefused, BG_JOB_STATE_ACKNOWLEDGED},
+      {BG_JOB_TYPE_UPLOAD, BG_JOB_STATE_CANCELLED, kPartly, kRefused, kRefused, kRefused,
+       kRefused, BG_JOB_STATE_CANCELLED},
+      {BG_JOB_TYPE_UPLOAD_REPLY, BG_JOB_STATE_TRANSFERRING, kPartly, S_OK, S_OK, kUndeleted,
+       kRefused, BG_JOB_STATE_TRANSFERRING},
+      {BG_JOB_TYPE_UPLOAD_REPLY, BG_JOB_STATE_TRANSFERRED, kAllSent, S_OK, S_OK, S_OK, S_OK,
+       BG_JOB_STATE_TRANSFERRED},
+  };
+  const UINT64 sent[] = {40, 0, 100};
+  for (const auto& row : rows) {
+    ProviderJob job = PlainJob(1);
+    job.type = row.type;
+    job.state = row.state;
+    job.files.clear();
+    if (row.files != kNoFiles) {
+      job.files.push_back(PlainFile(WIDE_TEXT("https://example.test/a.bin"),
+                                    WIDE_TEXT("C:\\Data\\a.bin"), 100, sent[row.files]));
+    }
+    const struct {
+      const char* name;
+      HRESULT (*method)(IBackgroundCopyJob*);
+      HRESULT expected;
+      std::optional<BG_JOB_STATE> accepted;  // the state after a success; none: the job is gone
+    } calls[] = {
+        {"Suspend", [](IBackgroundCopyJob* j) { return j->Suspend(); }, row.suspend,
+         BG_JOB_STATE_SUSPENDED},
+        {"Resume", [](IBackgroundCopyJob* j) { return j->Resume(); }, row.resume, row.resumed},
+        {"Cancel", [](IBackgroundCopyJob* j) { return j->Cancel(); }, row.cancel, std::nullopt},
+        {"Complete", [](IBackgroundCopyJob* j) { return j->Complete(); }, row.complete,
+         std::nullopt},
+    };
+    for (const auto& each : calls) {
+      SCOPED_TRACE(testing::Message() << each.name << " on a job of type " << row.type
+                                      << " in state " << row.state << ", files " << row.files);
+      provider.jobs = {job};
+      EXPECT_EQ(CallJobMethod(0, each.method), each.expected);
+      const std::optional<BG_JOB_STATE> after =
+          FAILED(each.expected) ? std::optional<BG_JOB_STATE>(row.state) : each.accepted;
+      EXPECT_EQ(provider.jobs.size(), after ? 1u : 0u) << "only Cancel and Complete remove a job";
+      if (after && provider.jobs.size() == 1u) EXPECT_EQ(provider.jobs[0].state, *after);
+      ExpectAllGivenBack();
+    }
+  }
 }
 
 TEST_F(Provider, FilesOfARemovedJobAreNoLongerRead) {

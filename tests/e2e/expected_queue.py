@@ -228,8 +228,9 @@ def export_bytes(job):
 
 class QueueModel:
     """The sample queue as the user's commands change it, with the service's answers: a finished
-    job (cancelled or acknowledged) refuses every command, resuming a job that has nothing left
-    to transfer is refused, cancelling or completing a job removes it."""
+    job (cancelled or acknowledged) refuses every command, resuming a job without files is
+    refused, an upload can be completed only once it is transferred, and cancelling or completing
+    a job removes it."""
 
     def __init__(self):
         self.jobs = list(SAMPLE_JOBS)
@@ -249,15 +250,24 @@ class QueueModel:
 
     def resume(self, line):
         job = self.on_line(line)
-        if self._finished(job) or all(f.done for f in job.files):
+        if self._finished(job) or not job.files:
             return False
-        self.jobs[line - 1] = job.with_state("Queued")
+        if all(f.done for f in job.files):
+            state = "Transferred"
+        elif job.state in ("Queued", "Connecting", "Transferring"):
+            state = job.state
+        else:
+            state = "Queued"
+        self.jobs[line - 1] = job.with_state(state)
         return True
 
     def cancel(self, line):
         return self._remove(line)
 
     def complete(self, line):
+        job = self.on_line(line)
+        if job.job_type == "Upload" and job.state != "Transferred":
+            return False
         return self._remove(line)
 
     def _remove(self, line):

@@ -98,11 +98,11 @@ class JobControl(DesktopCase):
     def test_complete(self):
         self.give("complete", 7, "mouse", "No", by="mouse")
         self.assertLinesShow(7)
-        self.give("complete", 7, "popup", "Yes", by="keys", popup_line=2)
+        # An upload that has not reached the server in full cannot be completed.
+        self.give("complete", 4, "keys", "Yes", by="mouse")
+        self.assertLinesShow(4)
+        self.give("complete", 7, "popup", "Yes", by="keys")
         self.assertLinesShow(7, 1)
-        # The acknowledged job, now on line 7, is finished already.
-        self.give("complete", 7, "keys", "Yes", by="mouse")
-        self.assertLinesShow(7)
 
     def test_every_job_command_without_a_selection_asks_for_one(self):
         app = self.app
