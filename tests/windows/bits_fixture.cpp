@@ -23,7 +23,21 @@ struct PlannedJob {
   std::vector<FixtureFile> files;
 };
 
+// Wine's service copies a file named by a local path instead of fetching it; the fixture writes one.
+constexpr const wchar_t* kFixtureFolder = L"C:\\fixture";
+constexpr const wchar_t* kLocalSource = L"C:\\fixture\\answers-source.txt";
+// The file an upload job is to send; cancelling the job leaves it where it is, as BITS documents.
+constexpr const wchar_t* kUploadSource = L"C:\\fixture\\answers-upload-cancelled.txt";
+
+PlannedJob AnswersJob(const wchar_t* displayName, BG_JOB_TYPE type, const wchar_t* remote,
+                      const wchar_t* local) {
+  return {displayName, type, L"", BG_JOB_PRIORITY_NORMAL, L"Normal",
+          BG_NOTIFY_JOB_TRANSFERRED | BG_NOTIFY_JOB_ERROR, {{remote, local}}};
+}
+
 // Every address is a closed port on this machine: a resumed job fails at once and reaches nothing.
+// The "answers:" jobs are brought by the job-control test to the states a job can reach here and
+// asked for the control methods' answers; the two "transferred" ones copy the local source.
 std::vector<PlannedJob> PlannedJobs() {
   return {
       {L"Kestrelmoor fixture: nightly download",
@@ -98,7 +112,35 @@ std::vector<PlannedJob> PlannedJobs() {
        L"Normal",
        BG_NOTIFY_JOB_TRANSFERRED | BG_NOTIFY_JOB_ERROR,
        {{L"http://127.0.0.1:9/control/complete.bin", L"C:\\fixture\\complete.bin"}}},
+      AnswersJob(L"answers: download", BG_JOB_TYPE_DOWNLOAD, L"http://127.0.0.1:9/answers/a.bin",
+                 L"C:\\fixture\\answers-download.bin"),
+      AnswersJob(L"answers: upload", BG_JOB_TYPE_UPLOAD, L"http://127.0.0.1:9/answers/b.bin",
+                 L"C:\\fixture\\answers-upload.bin"),
+      AnswersJob(L"answers: download cancelled", BG_JOB_TYPE_DOWNLOAD,
+                 L"http://127.0.0.1:9/answers/c.bin", L"C:\\fixture\\answers-cancelled.bin"),
+      AnswersJob(L"answers: upload cancelled", BG_JOB_TYPE_UPLOAD,
+                 L"http://127.0.0.1:9/answers/d.bin", kUploadSource),
+      AnswersJob(L"answers: download in error", BG_JOB_TYPE_DOWNLOAD,
+                 L"http://127.0.0.1:9/answers/e.bin", L"C:\\fixture\\answers-error-down.bin"),
+      AnswersJob(L"answers: upload in error", BG_JOB_TYPE_UPLOAD,
+                 L"http://127.0.0.1:9/answers/f.bin", L"C:\\fixture\\answers-error-up.bin"),
+      AnswersJob(L"answers: download transferred", BG_JOB_TYPE_DOWNLOAD, kLocalSource,
+                 L"C:\\fixture\\answers-transferred-down.txt"),
+      AnswersJob(L"answers: upload transferred", BG_JOB_TYPE_UPLOAD, kLocalSource,
+                 L"C:\\fixture\\answers-transferred-up.txt"),
   };
+}
+
+// The files the "answers:" jobs copy and send. The folder also receives what Complete saves.
+bool WriteLocalSources() {
+  CreateDirectoryW(kFixtureFolder, nullptr);
+  for (const wchar_t* path : {kLocalSource, kUploadSource}) {
+    FILE* file = _wfopen(path, L"wb");
+    if (file == nullptr) return false;
+    const bool written = std::fputs("Kestrelmoor fixture file\n", file) >= 0;
+    if (std::fclose(file) != 0 || !written) return false;
+  }
+  return true;
 }
 
 // The service answers only once Wine has started it, which can take a while after wineboot; the
@@ -206,6 +248,10 @@ bool WriteList(const wchar_t* path, const std::string& text) {
 
 int Create(IBackgroundCopyManager* manager, const wchar_t* path) {
   if (!EmptyTheQueue(manager)) return 1;
+  if (!WriteLocalSources()) {
+    std::printf("cannot write the files the answers jobs copy\n");
+    return 1;
+  }
   std::vector<FixtureJob> created;
   for (const PlannedJob& plan : PlannedJobs()) {
     FixtureJob job;
