@@ -1,0 +1,12 @@
+// Functions that see each of the toolkit's events before the widgets do. The toolkit has room for
+// one such function; the modules that need one share it through this list.
+#pragma once
+
+class Fl_Window;
+
+// Sees `event`, bound for `window`, before the toolkit hands it on; nonzero means the filter has
+// taken the event, which then goes no further.
+using EventFilter = int (*)(int event, Fl_Window* window);
+
+// Adds `filter` after those added before; adding it again changes nothing.
+void AddEventFilter(EventFilter filter);
