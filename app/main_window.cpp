@@ -8,6 +8,7 @@
 #include "app/help_commands.h"
 #include "app/job_commands.h"
 #include "app/job_list.h"
+#include "app/list_right_click.h"
 #include "res/product.h"
 
 namespace {
@@ -56,6 +57,7 @@ MainWindow BuildMainWindow() {
   built.jobPopupMenu = new Fl_Menu_Button(10, 40, 630, 360, "");
   built.jobPopupMenu->type(Fl_Menu_Button::POPUP3);
   AddPopupItems(built.jobPopupMenu);
+  SelectLinesOnRightClick();
 
   ReloadJobList(nullptr, nullptr);
 

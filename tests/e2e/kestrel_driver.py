@@ -672,16 +672,17 @@ class App:
         menu, rows = self.open_popup(*point)
         self.choose_item(menu, rows, item_index)
 
-    def command(self, name, route, popup_line=None):
+    def command(self, name, route, popup_line=None, popup_at=None):
         """Gives a command from the menu bar with the mouse ("mouse"), from the menu bar with Alt
-        and the underlined letters ("keys"), or from the popup opened over a line ("popup")."""
+        and the underlined letters ("keys"), or from the popup opened over a line or at a point
+        ("popup"); the right click that opens the popup selects the line under the pointer."""
         c = COMMANDS[name]
         if route == "mouse":
             self.menu_by_mouse(c.menu, c.item)
         elif route == "keys":
             self.menu_by_keys(c.menu_letter, c.item_letter)
         elif route == "popup":
-            self.popup_command(c.popup_item, at_line=popup_line)
+            self.popup_command(c.popup_item, at_line=popup_line, at=popup_at)
         else:
             raise ValueError(route)
 
@@ -802,6 +803,15 @@ def make_fake_opener(folder, exit_code=0):
     return record
 
 
+def file_signature(path):
+    """A file's size and time of change, or None while there is no such file."""
+    try:
+        st = os.stat(path)
+    except FileNotFoundError:
+        return None
+    return st.st_size, st.st_mtime_ns
+
+
 def read_lines(path):
     if not os.path.exists(path):
         return []
@@ -877,6 +887,18 @@ class DesktopCase(unittest.TestCase):
         if lines:
             app.learn_lines(lines)
         return app
+
+    def assertWritten(self, path, content, before=None):
+        """The file at `path` holds exactly `content`, once it differs from what it was `before`
+        (its size and time of change) and has stopped changing."""
+        looks = []
+
+        def settled():
+            looks.append(file_signature(path))
+            return looks[-1] not in (None, before) and looks[-2:] == [looks[-1]] * 2
+        self.desktop.wait_for(settled, f"{path} written")
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(), content)
 
     def assertBox(self, box, caption, icon, text, buttons):
         self.assertEqual(box.caption, caption)

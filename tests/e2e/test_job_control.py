@@ -22,12 +22,14 @@ class JobControl(DesktopCase):
         self.app = self.launch()
         self.queue = QueueModel()
 
-    def give(self, name, line, route, answer, by="mouse", popup_line=None, shots=False):
-        """Selects `line`, gives the command by `route`, reads the confirmation and answers it
-        ("Yes" or "No", by clicking or by Return / Escape); then checks what follows."""
+    def give(self, name, line, route, answer, by="mouse", shots=False):
+        """Selects `line` (from the popup: by the right click that opens it), gives the command by
+        `route`, reads the confirmation and answers it ("Yes" or "No", by clicking or by Return /
+        Escape); then checks what follows."""
         app = self.app
-        app.select_line(line)
-        app.command(name, route, popup_line=popup_line)
+        if route != "popup":
+            app.select_line(line)
+        app.command(name, route, popup_line=line)
         box = app.wait_box(CAPTION)
         if shots:
             self.desktop.save_shot("box-confirmation", windows=[app.main, box.window])
@@ -73,21 +75,21 @@ class JobControl(DesktopCase):
         self.assertLinesShow(1)
         self.give("suspend", 1, "keys", "Yes", by="keys", shots=True)
         self.assertLinesShow(1)  # now Suspended
-        # An acknowledged job cannot be suspended; the popup is opened over another line.
-        self.give("suspend", 8, "popup", "Yes", by="mouse", popup_line=3, shots=True)
+        # An acknowledged job cannot be suspended.
+        self.give("suspend", 8, "popup", "Yes", by="mouse", shots=True)
         self.assertLinesShow(8)
 
     def test_resume(self):
         self.give("resume", 2, "keys", "No", by="keys")
         self.assertLinesShow(2)
-        self.give("resume", 2, "popup", "Yes", by="mouse", popup_line=10)
+        self.give("resume", 2, "popup", "Yes", by="mouse")
         self.assertLinesShow(2)  # now Queued
         # A job without files has nothing to resume.
         self.give("resume", 10, "mouse", "Yes", by="keys")
         self.assertLinesShow(10)
 
     def test_cancel(self):
-        self.give("cancel", 4, "popup", "No", by="keys", popup_line=1)
+        self.give("cancel", 4, "popup", "No", by="keys")
         self.assertLinesShow(4)
         self.give("cancel", 4, "mouse", "Yes", by="mouse")
         self.assertLinesShow(4, 10)  # the jobs after it moved up one line
@@ -106,10 +108,12 @@ class JobControl(DesktopCase):
 
     def test_every_job_command_without_a_selection_asks_for_one(self):
         app = self.app
+        # The popup is opened in the strip under the list, where a right click selects nothing.
+        strip = app.main.point(300, 395)
         for name, route in (("properties", "mouse"), ("export", "keys"), ("complete", "popup"),
                             ("cancel", "mouse"), ("suspend", "keys"), ("resume", "popup")):
             with self.subTest(command=name, route=route):
-                app.command(name, route, popup_line=6)
+                app.command(name, route, popup_at=strip)
                 box = app.wait_box(CAPTION)
                 if name == "properties":
                     self.desktop.save_shot("box-no-selection", windows=[app.main, box.window])

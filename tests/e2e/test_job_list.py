@@ -1,10 +1,12 @@
 """The job list under the mouse and the keyboard: selecting, refilling with F5, the right-button
-popup that never moves the selection, and the list following the window's size."""
+popup, whose right click selects the line under the pointer, and the list following the window's
+size."""
 
+import os
 import unittest
 
-from expected_queue import SAMPLE_JOBS, report_bytes
-from kestrel_driver import DesktopCase, is_ink
+from expected_queue import SAMPLE_JOBS, export_bytes, report_bytes
+from kestrel_driver import COMMANDS, DesktopCase, is_ink
 
 NO_SELECTION = "Please select a job first."
 
@@ -50,7 +52,7 @@ class JobList(DesktopCase):
                                   f"no selection after Reload Jobs by {route}")
             self.assertEqual(app.line_count(), 11)
 
-    def test_right_click_opens_the_popup_without_moving_the_selection(self):
+    def test_right_click_selects_the_line_under_the_pointer_and_the_popup_acts_on_it(self):
         app = self.launch()
         app.select_line(2)
         menu, rows = app.open_popup(*app.line_point(7, x=400))
@@ -58,21 +60,28 @@ class JobList(DesktopCase):
         self.desktop.save_shot("popup-menu", screen, windows=[app.main, menu])
         # The popup shows its empty title in a small window of its own above the items.
         popup_windows = [w for w in self.desktop.windows() if w.id != app.main.id]
-        self.assertEqual(app.selected_lines(screen, hidden_by=popup_windows), [2],
-                         "the line under the pointer is 7")
-        app.choose_item(menu, rows, 0)  # Properties
-        details = self.desktop.wait_window("Job Details")
-        self.assertEqual(app.properties_text(details), report_bytes(SAMPLE_JOBS[1]))
-        app.close_window_by_escape(details)
-        self.assertEqual(app.selected_lines(), [2])
+        self.assertEqual(app.selected_lines(screen, hidden_by=popup_windows), [7],
+                         "the line under the pointer is selected while the popup is open")
+        app.choose_item(menu, rows, COMMANDS["export"].popup_item)
+        path = os.path.join(self.work, "pointed-at.txt")
+        app.save_through_dialog(path)
+        self.assertWritten(path, export_bytes(SAMPLE_JOBS[6]))
+        self.assertEqual(app.selected_lines(), [7])
 
-    def test_right_click_with_nothing_selected_selects_nothing(self):
+    def test_right_click_below_the_last_line_leaves_the_selection_as_it_is(self):
         app = self.launch()
-        app.popup_command(4, at_line=4)  # Suspend
+        below_the_lines = app.line_point(13, x=400)
+        app.popup_command(COMMANDS["suspend"].popup_item, at=below_the_lines)
         box = app.wait_box("Kestrelmoor")
         self.assertBox(box, "Kestrelmoor", None, NO_SELECTION, ["OK"])
         box.press("OK")
         self.assertEqual(app.selected_lines(), [])
+        app.select_line(3)
+        app.popup_command(COMMANDS["properties"].popup_item, at=below_the_lines)
+        details = self.desktop.wait_window("Job Details")
+        self.assertEqual(app.properties_text(details), report_bytes(SAMPLE_JOBS[2]))
+        app.close_window_by_escape(details)
+        self.assertEqual(app.selected_lines(), [3])
 
     def test_right_click_in_the_strip_below_the_list_opens_the_popup(self):
         app = self.launch()

@@ -6,7 +6,7 @@ import os
 import unittest
 
 from expected_queue import SAMPLE_JOBS, export_bytes, report_bytes
-from kestrel_driver import ROUTES, DesktopCase
+from kestrel_driver import ROUTES, DesktopCase, file_signature
 
 
 class JobDetails(DesktopCase):
@@ -16,8 +16,10 @@ class JobDetails(DesktopCase):
         for line, job in enumerate(SAMPLE_JOBS, start=1):
             route = ROUTES[line % 3]
             with self.subTest(line=line, route=route):
-                app.select_line(line)
-                details = app.open_properties(route, popup_line=(line % 11) + 1)
+                # The right click that opens the popup selects the line itself.
+                if route != "popup":
+                    app.select_line(line)
+                details = app.open_properties(route, popup_line=line)
                 self.assertEqual((details.w, details.h), (500, 450))
                 if line == 1:
                     self.desktop.save_shot("job-details", windows=[app.main, details])
@@ -57,7 +59,8 @@ class JobDetails(DesktopCase):
         self.desktop.keys("Escape")
         self.desktop.wait_gone(details)
         self.assertTrue(app.running())
-        self.assertEqual(app.selected_lines(), [3], "F5 reached the list behind Job Details")
+        self.assertEqual(app.selected_lines(), [3],
+                         "F5 or the right button reached the list behind Job Details")
         # Closed, it gives the main window back: its menus open and its close box ends the run.
         app.command("about", "keys")
         app.wait_box("About Kestrelmoor").press("OK")
@@ -74,20 +77,12 @@ class JobDetails(DesktopCase):
         app.command("suspend", "keys")
         app.wait_box("Kestrelmoor").press("Yes")
         app.wait_box("Kestrelmoor").press("OK")
-        app.select_line(1)
-        second = app.open_properties("popup", popup_line=5)
+        # The list was filled again, so nothing is selected: the right click selects line 1.
+        second = app.open_properties("popup", popup_line=1)
         self.assertNotEqual(second.id, first.id)
         self.assertEqual(app.properties_text(second).decode(),
                          job_report(SAMPLE_JOBS[0].with_state("Suspended")))
         self.assertEqual([w.title for w in self.desktop.titled("Job Details")], ["Job Details"])
-
-
-def signature(path):
-    try:
-        st = os.stat(path)
-    except FileNotFoundError:
-        return None
-    return st.st_size, st.st_mtime_ns
 
 
 def job_report(job):
@@ -97,21 +92,13 @@ def job_report(job):
 class Export(DesktopCase):
 
     def export(self, app, line, route, typed, shot=None):
-        app.select_line(line)
-        app.command("export", route, popup_line=(line % 11) + 1)
+        if route != "popup":
+            app.select_line(line)
+        app.command("export", route, popup_line=line)
         app.save_through_dialog(typed, shot=shot)
 
     def assertExported(self, path, job, before=None):
-        """The file at `path` holds exactly the export of `job`, once it differs from what it was
-        `before` (its size and time of change) and has stopped changing."""
-        looks = []
-
-        def settled():
-            looks.append(signature(path))
-            return looks[-1] not in (None, before) and looks[-2:] == [looks[-1]] * 2
-        self.desktop.wait_for(settled, f"{path} written")
-        with open(path, "rb") as f:
-            self.assertEqual(f.read(), export_bytes(job))
+        self.assertWritten(path, export_bytes(job), before)
 
     def test_export_from_each_route_writes_the_report_with_crlf(self):
         app = self.launch()
@@ -155,12 +142,12 @@ class Export(DesktopCase):
         path = os.path.join(self.work, "report")
         with open(path, "wb") as f:
             f.write(b"old content that is longer than nothing\r\n" * 400)
-        before = signature(path)
+        before = file_signature(path)
         self.export(app, 7, "mouse", path)
         self.assertExported(path, SAMPLE_JOBS[6], before)
         self.assertFalse(os.path.exists(path + ".txt"), "no extension is added")
         # A shorter report to the same name leaves nothing of the longer one behind.
-        before = signature(path)
+        before = file_signature(path)
         self.export(app, 10, "keys", path)
         self.assertExported(path, SAMPLE_JOBS[9], before)
 
