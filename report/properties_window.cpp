@@ -13,6 +13,8 @@
 #include <FL/Fl_Window.H>
 
 #include "report/job_report.h"
+#include "report/text_scroll.h"
+#include "ui/event_filters.h"
 
 namespace {
 
@@ -26,6 +28,38 @@ void ClosePropertiesWindow(Fl_Widget* widget, void* data) {
   if (!window->shown()) {
     Fl::delete_widget(window);
   }
+}
+
+constexpr int kLinesPerWheelStep = 3;
+
+// The report of a Job Details window under the pointer, or null.
+Fl_Multiline_Output* ReportUnderPointer() {
+  for (Fl_Window* window = Fl::first_window(); window != nullptr;
+       window = Fl::next_window(window)) {
+    if (window->callback() != ClosePropertiesWindow || window->children() != 1) continue;
+    auto* text = dynamic_cast<Fl_Multiline_Output*>(window->child(0));
+    if (text == nullptr) continue;
+    const int x = Fl::event_x_root() - window->x_root();
+    const int y = Fl::event_y_root() - window->y_root();
+    if (x >= text->x() && x < text->x() + text->w() && y >= text->y() && y < text->y() + text->h()) {
+      return text;
+    }
+  }
+  return nullptr;
+}
+
+// The toolkit's multi-line output does not take the wheel, and while Job Details is modal the
+// toolkit hands the wheel to it and to no handler added with Fl::add_handler. So the wheel is taken
+// before the toolkit sees it: offered to the report first, in case a version of the toolkit
+// scrolls it itself, and otherwise the report is scrolled here.
+int ScrollReportWithTheWheel(int event, Fl_Window*) {
+  if (event != FL_MOUSEWHEEL || Fl::event_dy() == 0) return 0;
+  Fl_Multiline_Output* text = ReportUnderPointer();
+  if (text == nullptr) return 0;
+  if (text->handle(FL_MOUSEWHEEL) == 0) {
+    ScrollTextByLines(*text, kLinesPerWheelStep * Fl::event_dy());
+  }
+  return 1;
 }
 
 }  // namespace
@@ -47,6 +81,7 @@ void ShowJobProperties(const JobInfo& job) {
   text->value(report.data(), length);
 
   window->callback(ClosePropertiesWindow);
+  AddEventFilter(ScrollReportWithTheWheel);
   window->set_modal();
   window->show();
   // From here the toolkit owns the window; ClosePropertiesWindow deletes it.

@@ -6,7 +6,7 @@ import os
 import unittest
 
 from expected_queue import SAMPLE_JOBS, export_bytes, report_bytes
-from kestrel_driver import ROUTES, DesktopCase, file_signature
+from kestrel_driver import ROUTES, DesktopCase, file_signature, is_ink, plain
 
 
 class JobDetails(DesktopCase):
@@ -26,6 +26,37 @@ class JobDetails(DesktopCase):
                 self.assertEqual(app.properties_text(details).decode("utf-8"), job_report(job))
                 app.close_window_by_escape(details)
                 self.assertEqual(app.selected_lines(), [line], "Properties keeps the selection")
+
+    def test_the_mouse_wheel_scrolls_the_report_down_and_back_up(self):
+        app = self.launch()
+        app.select_line(6)  # six files: a report taller than the window
+        details = app.open_properties("keys")
+        inside = (*details.point(12, 12), details.w - 24, details.h - 24)
+
+        def shown():
+            return self.desktop.grab().crop(*inside)
+
+        def words(image):
+            return plain(self.desktop.read_text(image))
+        first_view = self.desktop.wait_for(
+            lambda: (lambda i: i if any(is_ink(i.pixel(i.left + x, i.top + 6))
+                                        for x in range(0, i.width, 2)) else None)(shown()),
+            "the report drawn in Job Details")
+        # Its first line is shown, its third file's line is not.
+        self.assertIn("Job ID:", words(first_view))
+        self.assertNotIn("flatbed", words(first_view))
+
+        wheel_at = details.point(details.w // 2, details.h // 2)
+        for _ in range(4):
+            self.desktop.click(*wheel_at, button=5)
+        self.desktop.wait_for(
+            lambda: (lambda t: "flatbed" in t and "Job ID:" not in t)(words(shown())),
+            "the report scrolled down to its third file, its first line gone")
+        self.desktop.save_shot("job-details-scrolled", windows=[app.main, details])
+        for _ in range(4):
+            self.desktop.click(*wheel_at, button=4)
+        self.desktop.wait_for(lambda: not shown().distinct_from(first_view),
+                              "the report scrolled back up to its first line")
 
     def test_job_details_is_modal_until_closed(self):
         app = self.launch()
