@@ -62,6 +62,10 @@ TABLE = [
     ("native", "StartUp", None),
     ("native", "SnapshotMemory/100000/10", None),
     ("wine", "WineEnumerateJobs/300/3", "WineEnumerateJobsFloor/300/3"),
+    # What the list fill and one command ask of the service, beside the whole snapshot.
+    ("wine", "WineListFill/300/3", "WineEnumerateJobs/300/3"),
+    ("wine", "WineProperties/300/3", "WineEnumerateJobs/300/3"),
+    ("wine", "WineCancel/300/3", "WineEnumerateJobs/300/3"),
 ]
 
 # Google Benchmark appends the run's settings to a case's name; the budgets name the case alone.

@@ -1,19 +1,23 @@
 // EnumerateJobs against Wine's BITS, a real service in a process of its own, beside the floor of
-// the same COM calls without records. Here the calls cross processes, so they are the cost, and
-// what the program adds must all but vanish beside them.
+// the same COM calls without records, and what the list fill and the commands ask of the service.
+// Here the calls cross processes, so they are the cost, and what the program adds must all but
+// vanish beside them.
 //
 //   kestrelmoor_wine_bench.exe create <jobs> <files>
 //       puts that many suspended jobs of that many files each into an empty queue
 //   kestrelmoor_wine_bench.exe run <jobs> <files> <repetitions> <results.json>
-//       times both, alternating, and writes the figures (wine_bench_json.h)
+//       times each case once per turn, taking turns, and writes the figures (wine_bench_json.h)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "bits/bits_manager.h"
 #include "bits/com_owners.h"
+#include "bits/job_control.h"
 #include "bits/job_snapshot.h"
 #include "bits_platform.h"
 #include "catalogue_floors.h"
@@ -90,16 +94,38 @@ int Create(unsigned jobs, unsigned files) {
   return 0;
 }
 
-// Both must read the whole queue that `create` made, or the comparison means nothing.
-bool ReadsTheQueue(unsigned jobs, unsigned files) {
+// Both must read the whole queue that `create` made, or the comparison means nothing. The
+// identifiers are the jobs the commands act on.
+bool ReadsTheQueue(unsigned jobs, unsigned files, std::vector<WideText>& ids) {
   const std::vector<JobInfo> snapshot = EnumerateJobs();
   const FloorCount floor = SnapshotCallsFloor();
   size_t snapshotFiles = 0;
-  for (const JobInfo& job : snapshot) snapshotFiles += job.files.size();
+  for (const JobInfo& job : snapshot) {
+    snapshotFiles += job.files.size();
+    ids.push_back(job.id);
+  }
   std::printf("EnumerateJobs read %zu jobs and %zu files, the floor %zu jobs and %zu files\n",
               snapshot.size(), snapshotFiles, floor.jobs, floor.files);
   return snapshot.size() == jobs && snapshotFiles == size_t{jobs} * files && floor.jobs == jobs &&
          floor.files == size_t{jobs} * files;
+}
+
+// What the program asks of the service for the list fill and for a command, in the order
+// app/job_list.cpp and app/job_commands.cpp ask it; those need the toolkit, which has no Windows
+// build here. Each answers whether it found what it needed.
+bool ListFill() { return !EnumerateJobs().empty(); }
+
+// Properties and Export: the record of the job the selected line showed, in a new snapshot.
+bool SelectedJobRecord(const WideText& id) {
+  const std::vector<JobInfo> snapshot = EnumerateJobs();
+  return std::any_of(snapshot.begin(), snapshot.end(),
+                     [&](const JobInfo& job) { return job.id == id; });
+}
+
+// Cancel answered with Yes: the job found again before the question, the change, and the refill.
+bool CancelCommand(const WideText& id) {
+  if (!SelectedJobRecord(id) || !CancelJob(id)) return false;
+  return ListFill();
 }
 
 // Wine's COM can stall for good when the service drops the last object of an interface type while
@@ -136,12 +162,30 @@ void TimeSnapshot(TimedCase& timed) {
   timed.dropMilliseconds.push_back(Elapsed(read, Clock::now()));
 }
 
-void TimeFloor(TimedCase& timed) {
+// Times `work` once; false when it did not find what it needed.
+bool TimeOnce(TimedCase& timed, const std::function<bool()>& work) {
   const double cpu = ProcessCpuMilliseconds();
   const Clock::time_point start = Clock::now();
-  SnapshotCallsFloor();
+  const bool done = work();
   timed.milliseconds.push_back(Elapsed(start, Clock::now()));
   timed.cpuMilliseconds.push_back(ProcessCpuMilliseconds() - cpu);
+  return done;
+}
+
+// A command takes from milliseconds to seconds: it is run on job after job until the turn has
+// lasted a while, and the turn records the mean of one.
+bool TimeCommands(TimedCase& timed, const std::function<bool()>& command) {
+  constexpr double kLeastTurnMilliseconds = 2000;
+  const double cpu = ProcessCpuMilliseconds();
+  const Clock::time_point start = Clock::now();
+  unsigned commands = 0;
+  do {
+    if (!command()) return false;
+    ++commands;
+  } while (Elapsed(start, Clock::now()) < kLeastTurnMilliseconds);
+  timed.milliseconds.push_back(Elapsed(start, Clock::now()) / commands);
+  timed.cpuMilliseconds.push_back((ProcessCpuMilliseconds() - cpu) / commands);
+  return true;
 }
 
 bool WriteText(const wchar_t* path, const std::string& text) {
@@ -151,9 +195,15 @@ bool WriteText(const wchar_t* path, const std::string& text) {
   return std::fclose(file) == 0 && written;
 }
 
+struct BenchCase {
+  TimedCase timed;
+  std::function<bool(TimedCase&)> time;
+};
+
 int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resultsPath) {
   // Also the first connection, which starts the service's side of things: not timed.
-  if (!ReadsTheQueue(jobs, files)) {
+  std::vector<WideText> ids;
+  if (!ReadsTheQueue(jobs, files, ids)) {
     std::printf("the queue is not the one the benchmark was asked for\n");
     return 1;
   }
@@ -162,30 +212,51 @@ int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resu
     std::printf("the queue's first job and file cannot be held\n");
     return 1;
   }
+  // Properties reads the jobs of the front half of the queue in turn; Cancel takes the jobs of the
+  // back half out of it, each once.
+  const size_t half = ids.size() / 2;
+  size_t shown = 0;
+  size_t cancelled = half;
+  auto properties = [&] { return SelectedJobRecord(ids[shown++ % half]); };
+  auto cancel = [&] { return cancelled < ids.size() && CancelCommand(ids[cancelled++]); };
   const std::string shape = "/" + std::to_string(jobs) + "/" + std::to_string(files);
-  TimedCase snapshot{"WineEnumerateJobs" + shape, {}, {}, {}};
-  TimedCase floor{"WineEnumerateJobsFloor" + shape, {}, {}, {}};
-  // Taking turns, and each going first half of the time, spreads whatever else the machine and
-  // the service do evenly over both.
-  for (unsigned i = 0; i < repetitions; ++i) {
-    if (i % 2 == 0) {
-      TimeSnapshot(snapshot);
-      TimeFloor(floor);
-    } else {
-      TimeFloor(floor);
-      TimeSnapshot(snapshot);
+  std::vector<BenchCase> cases = {
+      {{"WineEnumerateJobs" + shape, {}, {}, {}},
+       [](TimedCase& timed) {
+         TimeSnapshot(timed);
+         return true;
+       }},
+      {{"WineEnumerateJobsFloor" + shape, {}, {}, {}},
+       [](TimedCase& timed) { return TimeOnce(timed, [] { return SnapshotCallsFloor().jobs > 0; }); }},
+      {{"WineListFill" + shape, {}, {}, {}},
+       [](TimedCase& timed) { return TimeOnce(timed, ListFill); }},
+      {{"WineProperties" + shape, {}, {}, {}},
+       [&](TimedCase& timed) { return TimeCommands(timed, properties); }},
+      {{"WineCancel" + shape, {}, {}, {}},
+       [&](TimedCase& timed) { return TimeCommands(timed, cancel); }},
+  };
+  // Taking turns, each case going first as often as the others, spreads whatever else the machine
+  // and the service do evenly over all of them.
+  for (unsigned turn = 0; turn < repetitions; ++turn) {
+    std::printf("turn %u of %u:", turn + 1, repetitions);
+    for (size_t i = 0; i < cases.size(); ++i) {
+      BenchCase& bench = cases[(turn + i) % cases.size()];
+      if (!bench.time(bench.timed)) {
+        std::printf("\n%s did not find what it needed\n", bench.timed.name.c_str());
+        return 1;
+      }
+      // A run takes minutes against the service: each figure is shown as it comes.
+      std::printf(" %s %.0f ms;", bench.timed.name.c_str(), bench.timed.milliseconds.back());
     }
-    // A run takes minutes against the service: each turn is shown as it ends.
-    std::printf("turn %u of %u: EnumerateJobs %.0f ms, floor %.0f ms\n", i + 1, repetitions,
-                snapshot.milliseconds.back(), floor.milliseconds.back());
+    std::printf("\n");
   }
-  const double ratio = Median(snapshot.milliseconds) / Median(floor.milliseconds);
-  std::printf("%-28s %10.2f ms (median of %u; drop %.2f ms)\n", snapshot.name.c_str(),
-              Median(snapshot.milliseconds), repetitions, Median(snapshot.dropMilliseconds));
-  std::printf("%-28s %10.2f ms (median of %u)\n", floor.name.c_str(), Median(floor.milliseconds),
-              repetitions);
-  std::printf("ratio %.3fx\n", ratio);
-  if (!WriteText(resultsPath, BenchmarkJson({snapshot, floor}))) {
+  std::vector<TimedCase> figures;
+  for (const BenchCase& bench : cases) {
+    std::printf("%-28s %10.2f ms (median of %u)\n", bench.timed.name.c_str(),
+                Median(bench.timed.milliseconds), repetitions);
+    figures.push_back(bench.timed);
+  }
+  if (!WriteText(resultsPath, BenchmarkJson(figures))) {
     std::printf("cannot write the results\n");
     return 1;
   }
