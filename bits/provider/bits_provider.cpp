@@ -19,6 +19,28 @@ void WriteHex(uint32_t value, int digits, WCHAR*& out) {
   }
 }
 
+// Upper- or lower-case hexadecimal digits, as IIDFromString reads them.
+template <class Number>
+bool ReadHex(const WCHAR*& in, int digits, Number& value) {
+  uint32_t read = 0;
+  for (int i = 0; i < digits; ++i, ++in) {
+    const WCHAR unit = *in;
+    uint32_t digit = 0;
+    if (unit >= u'0' && unit <= u'9') {
+      digit = unit - u'0';
+    } else if (unit >= u'A' && unit <= u'F') {
+      digit = unit - u'A' + 10;
+    } else if (unit >= u'a' && unit <= u'f') {
+      digit = unit - u'a' + 10;
+    } else {
+      return false;
+    }
+    read = (read << 4) | digit;
+  }
+  value = static_cast<Number>(read);
+  return true;
+}
+
 }  // namespace
 
 BitsProvider::~BitsProvider() {
@@ -125,6 +147,32 @@ HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
   *out++ = u'}';
   *text = NewText(*provider, WideText(braced, 38));
   return *text != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+// Pure parsing, as Windows' needs no service; a test can still fail it through the observer.
+HRESULT IIDFromString(LPCOLESTR text, IID* iid) {
+  if (installedProvider != nullptr) {
+    if (const std::optional<HRESULT> answer = Observe(*installedProvider, Call::IIDFromString, nullptr))
+      return *answer;
+  }
+  if (iid == nullptr) return E_INVALIDARG;
+  if (text == nullptr) {  // no text at all is the null GUID, as on Windows
+    *iid = IID{};
+    return S_OK;
+  }
+  if (std::char_traits<WCHAR>::length(text) != 38) return E_INVALIDARG;
+  IID parsed{};
+  const WCHAR* in = text;
+  const bool braced = *in++ == u'{' && ReadHex(in, 8, parsed.Data1) && *in++ == u'-' &&
+                      ReadHex(in, 4, parsed.Data2) && *in++ == u'-' &&
+                      ReadHex(in, 4, parsed.Data3) && *in++ == u'-' &&
+                      ReadHex(in, 2, parsed.Data4[0]) && ReadHex(in, 2, parsed.Data4[1]) &&
+                      *in++ == u'-';
+  bool read = braced;
+  for (int i = 2; read && i < 8; ++i) read = ReadHex(in, 2, parsed.Data4[i]);
+  if (!read || *in != u'}') return CO_E_IIDSTRING;
+  *iid = parsed;
+  return S_OK;
 }
 
 void CoTaskMemFree(void* block) {

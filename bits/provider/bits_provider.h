@@ -57,7 +57,8 @@ struct ProviderJob {
 //
 // Every method of a job that is no longer in `jobs` answers BG_E_INVALID_STATE. A job object finds
 // its job by position and GUID, so removing jobs does not disturb a walk in progress. The
-// enumerator hands out the jobs that were there when EnumJobs was called.
+// enumerator hands out the jobs that were there when EnumJobs was called; GetJob finds a job of any
+// user by its GUID, or answers BG_E_NOT_FOUND.
 struct BitsProvider {
   BitsProvider() = default;
   ~BitsProvider();

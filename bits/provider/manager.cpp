@@ -1,4 +1,5 @@
-// The service object CoCreateInstance hands out, the manager behind it and the job enumerator.
+// The service object CoCreateInstance hands out, the manager behind it with its lookup of one job,
+// and the job enumerator.
 #include <utility>
 
 #include "bits/provider/provider_internals.h"
@@ -22,6 +23,22 @@ class Manager final : public ComObject<Manager, IBackgroundCopyManager> {
  public:
   explicit Manager(BitsProvider* provider)
       : ComObject(provider, Call::ManagerQueryInterface, &IID_IBackgroundCopyManager) {}
+
+  // Every user's job, as BITS finds them for an administrator.
+  HRESULT GetJob(REFGUID id, IBackgroundCopyJob** job) override {
+    const std::optional<HRESULT> answer = observe(Call::ManagerGetJob);
+    if (job == nullptr) return E_INVALIDARG;
+    *job = nullptr;
+    if (answer) return *answer;
+    const std::vector<ProviderJob>& queue = provider()->jobs;
+    for (size_t i = 0; i < queue.size(); ++i) {
+      if (queue[i].id == id) {
+        *job = NewJob(provider(), JobHandle{i, id}, false);
+        return S_OK;
+      }
+    }
+    return BG_E_NOT_FOUND;
+  }
 
   HRESULT EnumJobs(DWORD flags, IEnumBackgroundCopyJobs** jobs) override {
     const std::optional<HRESULT> answer = observe(Call::ManagerEnumJobs);
@@ -56,11 +73,16 @@ class JobEnumerator final : public ComObject<JobEnumerator, IEnumBackgroundCopyJ
       return *answer;
     }
 
+    const BitsProvider& service = *provider();
+    const std::optional<StrayNext> stray =
+        service.observer != nullptr ? service.observer->strayJobsNext() : std::nullopt;
+    const ULONG most = stray && stray->handOut < count ? stray->handOut : count;
     ULONG handedOut = 0;
-    while (handedOut < count && next_ < jobs_.size()) {
+    while (handedOut < most && next_ < jobs_.size()) {
       jobs[handedOut++] = NewJob(provider(), jobs_[next_++], false);
     }
-    if (fetched != nullptr) *fetched = handedOut;
+    if (fetched != nullptr) *fetched = stray && stray->fetched ? *stray->fetched : handedOut;
+    if (stray) return stray->result;
     return handedOut == count ? S_OK : S_FALSE;
   }
 

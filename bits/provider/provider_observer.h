@@ -7,13 +7,13 @@
 #include "bits_platform.h"
 
 // Call names. A runtime function is named as itself: "CoInitializeEx", "CoUninitialize",
-// "CoCreateInstance", "OleRun", "StringFromCLSID", "CoTaskMemFree". A method is named
+// "CoCreateInstance", "OleRun", "StringFromCLSID", "IIDFromString", "CoTaskMemFree". A method is named
 // "Interface::Method" after the interface pointer it was called through, IUnknown's three methods
 // included:
 //   "IUnknown::..."                   the object CoCreateInstance hands out
 //   "IBackgroundCopyManager::..."     the manager that object's QueryInterface hands out
 //   "IEnumBackgroundCopyJobs::..."    the job enumerator
-//   "IBackgroundCopyJob::..."         a job as the enumerator hands it out
+//   "IBackgroundCopyJob::..."         a job as the enumerator or the manager's GetJob hands it out
 //   "IBackgroundCopyJob2::..."        the same job reached through QueryInterface for
 //                                     IID_IBackgroundCopyJob2, GetNotifyCmdLine included
 //   "IEnumBackgroundCopyFiles::..."   a job's file enumerator
@@ -56,9 +56,11 @@
   X(CoCreateInstance, "CoCreateInstance")                          \
   X(OleRun, "OleRun")                                              \
   X(StringFromCLSID, "StringFromCLSID")                            \
+  X(IIDFromString, "IIDFromString")                                \
   X(CoTaskMemFree, "CoTaskMemFree")                                \
   KESTRELMOOR_UNKNOWN_CALLS(X, Service, "IUnknown")                \
   KESTRELMOOR_UNKNOWN_CALLS(X, Manager, "IBackgroundCopyManager")  \
+  X(ManagerGetJob, "IBackgroundCopyManager::GetJob")               \
   X(ManagerEnumJobs, "IBackgroundCopyManager::EnumJobs")           \
   KESTRELMOOR_UNKNOWN_CALLS(X, Jobs, "IEnumBackgroundCopyJobs")    \
   X(JobsNext, "IEnumBackgroundCopyJobs::Next")                     \
@@ -80,6 +82,15 @@ enum class Call : int {
       Count
 };
 
+// How a job enumerator's Next answers when it breaks Next's rules: it hands out at most `handOut`
+// jobs, reports `fetched` as the count fetched (none: the number it handed out) and answers
+// `result`.
+struct StrayNext {
+  ULONG handOut = 0;
+  std::optional<ULONG> fetched;
+  HRESULT result = S_OK;
+};
+
 // Set on a BitsProvider, it sees everything the service does; the program sets none, the tests
 // set theirs (tests/support). `calling` comes before every call acts, with the object a method was
 // called on or the block CoTaskMemFree was given: an answer makes the call do nothing but return
@@ -87,10 +98,12 @@ enum class Call : int {
 // taken (+1) or dropped (-1), `handedOut` each string the service allocates. `retire` receives
 // each object at its last Release and each string CoTaskMemFree frees, to pass to `destroy` at once
 // or later: kept a while, a late call on it is seen instead of touching freed memory. With no
-// observer the service destroys them at once.
+// observer the service destroys them at once. `strayJobsNext` is asked by the job enumerator's
+// Next once `calling` has let it go ahead: an answer makes it break the rules that way.
 class ProviderObserver {
  public:
   virtual std::optional<HRESULT> calling(Call call, const void* target) = 0;
+  virtual std::optional<StrayNext> strayJobsNext() = 0;
   virtual void referenced(int change) = 0;
   virtual void handedOut(const void* text) = 0;
   virtual void retire(void* thing, void (*destroy)(void*)) = 0;

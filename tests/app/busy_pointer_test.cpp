@@ -81,6 +81,7 @@ class SlowService final : public ProviderObserver {
     }
     return next_->calling(call, target);
   }
+  std::optional<StrayNext> strayJobsNext() override { return next_->strayJobsNext(); }
   void referenced(int change) override { next_->referenced(change); }
   void handedOut(const void* text) override { next_->handedOut(text); }
   void retire(void* thing, void (*destroy)(void*)) override { next_->retire(thing, destroy); }

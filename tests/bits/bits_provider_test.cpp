@@ -101,6 +101,41 @@ TEST_F(Provider, StringFromClsidIsBracedUpperCase) {
   ExpectAllGivenBack();
 }
 
+TEST_F(Provider, IidFromStringReadsBracedGuidsOfEitherCase) {
+  IID read{};
+  EXPECT_EQ(IIDFromString(u"{4991D34B-80A1-4291-83B6-3328366B9097}", &read), S_OK);
+  EXPECT_TRUE(read == CLSID_BackgroundCopyManager);
+  read = IID{};
+  EXPECT_EQ(IIDFromString(u"{4991d34b-80a1-4291-83b6-3328366b9097}", &read), S_OK);
+  EXPECT_TRUE(read == CLSID_BackgroundCopyManager);
+  for (const char16_t* text : {u"4991D34B-80A1-4291-83B6-3328366B9097", u"Unknown", u"",
+                               u"{4991D34B-80A1-4291-83B6-3328366B9097} "}) {
+    EXPECT_EQ(IIDFromString(text, &read), E_INVALIDARG);
+  }
+  for (const char16_t* text : {u"(4991D34B-80A1-4291-83B6-3328366B9097)",
+                               u"{4991D34B-80A1-4291-83B6+3328366B9097}",
+                               u"{4991D34G-80A1-4291-83B6-3328366B9097}"}) {
+    EXPECT_EQ(IIDFromString(text, &read), CO_E_IIDSTRING);
+  }
+  EXPECT_EQ(probe.liveStrings(), 0);
+}
+
+TEST_F(Provider, ManagerFindsAJobOfAnyUserByItsGuid) {
+  provider.jobs = {PlainJob(1), PlainJob(2)};
+  provider.jobs[1].owner = WIDE_TEXT("S-1-5-18");
+  Connection connection(0);
+  ComPtr<IBackgroundCopyJob> job;
+  EXPECT_EQ(connection.manager->GetJob(provider.jobs[1].id, job.put()), S_OK);
+  EXPECT_EQ(NameOf(job.get()), WIDE_TEXT("Job 2"));
+  EXPECT_EQ(connection.manager->GetJob(PlainJob(3).id, job.put()), BG_E_NOT_FOUND);
+  EXPECT_FALSE(job);
+  Fail("IBackgroundCopyManager::GetJob", E_ACCESSDENIED, 3);
+  EXPECT_EQ(connection.manager->GetJob(provider.jobs[0].id, job.put()), E_ACCESSDENIED);
+  EXPECT_FALSE(job);
+  EXPECT_EQ(connection.manager->GetJob(provider.jobs[0].id, nullptr), E_INVALIDARG);
+  EXPECT_EQ(probe.liveInterfaces(), 2) << "the manager and its enumerator only";
+}
+
 TEST_F(Provider, StringsFreedTwiceOrNeverHandedOutAreMisuse) {
   LPOLESTR text = nullptr;
   ASSERT_EQ(StringFromCLSID(CLSID_BackgroundCopyManager, &text), S_OK);

@@ -53,6 +53,7 @@ void ProviderProbe::resetCounters() {
   calls.clear();
   misuse.clear();
   uses_.fill(0);
+  strayNext_.reset();
 }
 
 std::optional<HRESULT> ProviderProbe::calling(Call call, const void* target) {
@@ -85,12 +86,24 @@ std::optional<HRESULT> ProviderProbe::calling(Call call, const void* target) {
     if (counting) return kRefused;
   }
   if (counting) return std::nullopt;
+  if (call == Call::JobsNext) {
+    strayNext_.reset();
+    for (const StrayNextFault& stray : strayNexts) {
+      if (stray.nth == use) strayNext_ = stray.answer;
+    }
+  }
   for (const ProviderFault& fault : faults) {
     if (fault.nth != use || fault.call != name) continue;
     if (!fault.nullOutput) return fault.result;
     return call == Call::CoInitializeEx ? std::nullopt : std::optional<HRESULT>(S_OK);
   }
   return std::nullopt;
+}
+
+std::optional<StrayNext> ProviderProbe::strayJobsNext() {
+  std::optional<StrayNext> stray;
+  stray.swap(strayNext_);
+  return stray;
 }
 
 void ProviderProbe::retire(void* thing, void (*destroy)(void*)) {

@@ -16,6 +16,7 @@ typedef uint64_t UINT64;
 typedef char16_t WCHAR;  // UTF-16 code unit, as Windows' wchar_t
 typedef WCHAR* LPWSTR;
 typedef WCHAR* LPOLESTR;
+typedef const WCHAR* LPCOLESTR;
 typedef const WCHAR* LPCWSTR;
 typedef const WCHAR* LPCWCH;
 typedef char* LPSTR;
@@ -41,6 +42,7 @@ constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
 constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0u);
 constexpr HRESULT RPC_E_CHANGED_MODE = static_cast<HRESULT>(0x80010106u);
 constexpr HRESULT CO_E_SERVER_EXEC_FAILURE = static_cast<HRESULT>(0x80080005u);
+constexpr HRESULT CO_E_IIDSTRING = static_cast<HRESULT>(0x800401F4u);
 constexpr HRESULT BG_E_NOT_FOUND = static_cast<HRESULT>(0x80200001u);
 constexpr HRESULT BG_E_INVALID_STATE = static_cast<HRESULT>(0x80200002u);
 constexpr HRESULT BG_E_EMPTY = static_cast<HRESULT>(0x80200003u);
@@ -202,7 +204,9 @@ struct IEnumBackgroundCopyJobs : IUnknown {
   ~IEnumBackgroundCopyJobs() = default;
 };
 
+// CreateJob, the SDK's first method, is not used and not declared.
 struct IBackgroundCopyManager : IUnknown {
+  virtual HRESULT GetJob(REFGUID id, IBackgroundCopyJob** job) = 0;
   virtual HRESULT EnumJobs(DWORD flags, IEnumBackgroundCopyJobs** jobs) = 0;
 
  protected:
@@ -215,6 +219,7 @@ void CoUninitialize();
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 HRESULT OleRun(IUnknown* object);
 HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
+HRESULT IIDFromString(LPCOLESTR text, IID* iid);
 void CoTaskMemFree(void* block);
 
 // kernel32 conversions, implemented by the project (win32_conversions.cpp).
