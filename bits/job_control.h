@@ -1,4 +1,5 @@
-// The four operations that change a job, found again by its identifier text.
+// The four operations that change a job, and the check that it is still there, each finding the
+// job again by its identifier text.
 #pragma once
 
 #include "bits/wide_text.h"
@@ -9,3 +10,7 @@ bool CompleteJob(WideText id);
 bool CancelJob(WideText id);
 bool SuspendJob(WideText id);
 bool ResumeJob(WideText id);
+
+// Whether a job whose identifier text equals `id` exactly is in the queue now; nothing of it is
+// read. False when BITS cannot be reached.
+bool JobExists(const WideText& id);

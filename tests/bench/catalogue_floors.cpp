@@ -94,21 +94,7 @@ FloorCount SnapshotCallsFloor() {
   return count;
 }
 
-size_t ControlWalkFloor() {
-  size_t jobs = 0;
+bool ControlLookupFloor(const WideText& id) {
   ComApartment apartment;
-  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
-  if (!manager) return jobs;
-  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
-  if (!enumerator) return jobs;
-  for (;;) {
-    ComPtr<IBackgroundCopyJob> job;
-    ULONG fetched = 0;
-    if (enumerator->Next(1, job.put(), &fetched) != S_OK || !job) return jobs;
-    GUID guid{};
-    CoTaskMemText text;
-    job->GetId(&guid);
-    StringFromCLSID(guid, text.put());
-    ++jobs;
-  }
+  return static_cast<bool>(FindJobById(id).job);
 }

@@ -1,11 +1,13 @@
-// What reading and walking the queue costs at the least: the very calls and frees that
-// EnumerateJobs and the job-control walk make, in their order, with nothing built from the answers.
+// What reading the queue costs at the least: the very calls and frees that EnumerateJobs and a
+// job-control lookup make, in their order, with nothing built from the answers.
 // The benchmarks set the operations beside these, so the figure that counts is what the program
 // adds to the service's own work. Compiled for both platforms: under Wine the calls reach a real
 // service.
 #pragma once
 
 #include <cstddef>
+
+#include "bits/wide_text.h"
 
 struct FloorCount {
   size_t jobs = 0;
@@ -16,6 +18,6 @@ struct FloorCount {
 // that both read the same queue.
 FloorCount SnapshotCallsFloor();
 
-// The calls of one job-control walk that finds no job: manager, enumerator, and for every job its
-// GUID and identifier text, formed and freed, without the comparison with `id`.
-size_t ControlWalkFloor();
+// The calls of one job-control operation up to its method: the lookup of `id`. Whether it found
+// the job.
+bool ControlLookupFloor(const WideText& id);

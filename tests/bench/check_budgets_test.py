@@ -33,7 +33,7 @@ def native_run(**times):
         "EnumerateJobs/10000/10": 50, "EnumerateJobsFloor/10000/10": 30,
         "EnumerateJobs/100000/10": 520, "EnumerateJobsFloor/100000/10": 300,
         "EnumerateJobs/1000/200": 60, "EnumerateJobsFloor/1000/200": 40,
-        "CancelJobWalk/10000": 3, "CancelJobWalkFloor/10000": 2.5,
+        "CancelJobLookup/10000": 3, "CancelJobLookupFloor/10000": 2.5,
         "FormatJobReport/0": 0.002, "FormatJobReportCopy/0": 0.0001,
         "FormatJobReport/10": 0.01, "FormatJobReportCopy/10": 0.0002,
         "FormatJobReport/200": 0.2, "FormatJobReportCopy/200": 0.01,
@@ -95,13 +95,13 @@ class BudgetCheck(unittest.TestCase):
 
     def test_a_missing_or_failed_case_is_never_a_pass(self):
         run = native_run()
-        run["benchmarks"] = [e for e in run["benchmarks"] if e["run_name"] != "CancelJobWalk/10000"]
+        run["benchmarks"] = [e for e in run["benchmarks"] if e["run_name"] != "CancelJobLookup/10000"]
         run["benchmarks"].append(case("ReloadJobList/10000/10", 0.1, error_occurred=True,
                                       error_message="no display: run the suite under Xvfb"))
         status, output = self.run_check("--native", self.write("n.json", run))
         self.assertEqual(status, 1)
-        self.assertEqual(self.verdict(output, "CancelJob walk"), "FAIL")
-        self.assertIn("CancelJobWalk/10000 was not measured", output)
+        self.assertEqual(self.verdict(output, "CancelJob lookup"), "FAIL")
+        self.assertIn("CancelJobLookup/10000 was not measured", output)
         self.assertEqual(self.verdict(output, "ReloadJobList of"), "FAIL")
         self.assertIn("no display", output)
         # No results from Wine at all: its budget is not passed by default.
@@ -120,14 +120,14 @@ class BudgetCheck(unittest.TestCase):
     def test_settings_in_names_and_time_units_are_understood(self):
         # A one-iteration run names its cases with their settings and may mix units.
         run = {"benchmarks": [
-            case("CancelJobWalk/10000", 0.002, unit="us",
-                 run_name="CancelJobWalk/10000/iterations:1/repeats:1"),
-            case("CancelJobWalkFloor/10000", 0.001, unit="ms",
-                 run_name="CancelJobWalkFloor/10000/iterations:1/repeats:1"),
+            case("CancelJobLookup/10000", 0.002, unit="us",
+                 run_name="CancelJobLookup/10000/iterations:1/repeats:1"),
+            case("CancelJobLookupFloor/10000", 0.001, unit="ms",
+                 run_name="CancelJobLookupFloor/10000/iterations:1/repeats:1"),
         ]}
         cases = check_budgets.read_cases(self.write("n.json", run))
-        self.assertIn("CancelJobWalk/10000", cases)
-        budget = [b for b in check_budgets.BUDGETS if b.case == "CancelJobWalk/10000"][0]
+        self.assertIn("CancelJobLookup/10000", cases)
+        budget = [b for b in check_budgets.BUDGETS if b.case == "CancelJobLookup/10000"][0]
         ratio, reason = check_budgets.ratio_of(budget, cases)
         self.assertIsNone(reason)
         self.assertAlmostEqual(ratio, 2.0)

@@ -66,7 +66,7 @@ TEST_F(BenchFloors, SnapshotFloorMakesTheCallsOfEnumerateJobsInTheirOrder) {
 
 TEST_F(BenchFloors, SnapshotFloorStopsWhereEnumerateJobsStops) {
   FillBenchQueue(provider, 5, 2);
-  probe.faults.push_back({"IEnumBackgroundCopyJobs::Next", 4, E_FAIL});
+  probe.faults.push_back({"IEnumBackgroundCopyJobs::Next", 4, E_FAIL, false});
   const std::vector<std::string> snapshot = CallsOf([] { EnumerateJobs(); });
   FloorCount count;
   const std::vector<std::string> floor = CallsOf([&] { count = SnapshotCallsFloor(); });
@@ -74,17 +74,17 @@ TEST_F(BenchFloors, SnapshotFloorStopsWhereEnumerateJobsStops) {
   EXPECT_EQ(floor, snapshot);
 }
 
-TEST_F(BenchFloors, WalkFloorMakesTheCallsOfACancelThatFindsNoJob) {
+TEST_F(BenchFloors, LookupFloorMakesTheCallsOfACancelThatFindsNoJob) {
   FillBenchQueue(provider, 6, 2);
+  const WideText absent = WIDE_TEXT("{00000000-0000-4000-8000-000000000000}");
   bool cancelled = true;
-  const std::vector<std::string> walk =
-      CallsOf([&] { cancelled = CancelJob(WIDE_TEXT("{00000000-0000-4000-8000-000000000000}")); });
-  size_t walked = 0;
-  const std::vector<std::string> floor = CallsOf([&] { walked = ControlWalkFloor(); });
+  const std::vector<std::string> lookup = CallsOf([&] { cancelled = CancelJob(absent); });
+  bool found = true;
+  const std::vector<std::string> floor = CallsOf([&] { found = ControlLookupFloor(absent); });
   EXPECT_FALSE(cancelled);
+  EXPECT_FALSE(found);
   EXPECT_EQ(provider.jobs.size(), 6u);
-  EXPECT_EQ(walked, 6u);
-  EXPECT_EQ(floor, walk);
+  EXPECT_EQ(floor, lookup);
 }
 
 TEST_F(BenchFloors, BenchJobsHaveDistinctIdentifiersAndTheirFiles) {

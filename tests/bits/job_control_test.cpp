@@ -1,4 +1,4 @@
-// Finding a job again by its identifier text and changing it.
+// Finding a job again by its identifier text, asked of the service directly, and changing it.
 #include <string>
 #include <vector>
 
@@ -22,8 +22,10 @@ TEST_F(JobControl, SuspendsTheJobWithThatIdentifier) {
   EXPECT_EQ(StateOf(2), BG_JOB_STATE_SUSPENDED);
   EXPECT_EQ(StateOf(0), BG_JOB_STATE_QUEUED);
   EXPECT_EQ(StateOf(3), BG_JOB_STATE_QUEUED);
-  // The walk ends at the match.
-  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 3u);
+  // No walk: the manager is asked for that one job.
+  EXPECT_EQ(Uses("IBackgroundCopyManager::GetJob"), 1u);
+  EXPECT_EQ(Uses("IBackgroundCopyManager::EnumJobs"), 0u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 0u);
   ExpectAllGivenBack();
 }
 
@@ -55,18 +57,16 @@ TEST_F(JobControl, CallOrderForAMatch) {
   EXPECT_TRUE(CancelJob(PlainJobId(1)));
   const std::vector<std::string> expected = {
       "CoInitializeEx",
+      "IIDFromString",
+      "StringFromCLSID",  // the GUID read, written back to compare with the text given
+      "CoTaskMemFree",
       "CoCreateInstance",
       "OleRun",
       "IUnknown::QueryInterface",
       "IUnknown::Release",
-      "IBackgroundCopyManager::EnumJobs",
-      "IEnumBackgroundCopyJobs::Next",
-      "IBackgroundCopyJob::GetId",
-      "StringFromCLSID",
+      "IBackgroundCopyManager::GetJob",
       "IBackgroundCopyJob::Cancel",
-      "CoTaskMemFree",
       "IBackgroundCopyJob::Release",
-      "IEnumBackgroundCopyJobs::Release",
       "IBackgroundCopyManager::Release",
       "CoUninitialize",
   };
@@ -88,8 +88,9 @@ TEST_F(JobControl, TextsThatAreNotTheExactIdentifierMatchNothing) {
     SCOPED_TRACE(ToUtf8(id));
     probe.resetCounters();
     EXPECT_FALSE(SuspendJob(id));
-    // The whole queue was walked, and nothing was changed.
-    EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
+    EXPECT_FALSE(JobExists(id));
+    // The service is not even asked, and nothing was changed.
+    EXPECT_EQ(Uses("CoCreateInstance"), 0u);
     EXPECT_EQ(Uses("IBackgroundCopyJob::Suspend"), 0u);
     ExpectAllGivenBack();
   }
@@ -117,25 +118,22 @@ TEST_F(JobControl, SuccessCodesOtherThanOkAreSuccess) {
   ExpectAllGivenBack();
 }
 
-TEST_F(JobControl, RefusedMethodIsFalseAndTheWalkGoesOn) {
+TEST_F(JobControl, RefusedMethodIsFalse) {
   provider.jobs[1].state = BG_JOB_STATE_CANCELLED;
   EXPECT_FALSE(SuspendJob(PlainJobId(2)));
   EXPECT_EQ(Uses("IBackgroundCopyJob::Suspend"), 1u);
-  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
-  EXPECT_EQ(Uses("IBackgroundCopyJob::Release"), 4u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::Release"), 1u);
   ExpectAllGivenBack();
 }
 
-TEST_F(JobControl, EnumeratorFailingPartWayIsFalse) {
-  Fail("IEnumBackgroundCopyJobs::Next", E_FAIL, 2);
-  EXPECT_FALSE(SuspendJob(PlainJobId(3)));
-  EXPECT_EQ(StateOf(2), BG_JOB_STATE_QUEUED);
-  ExpectAllGivenBack();
-}
-
-TEST_F(JobControl, EnumeratorAnsweringOkWithoutAJobIsFalse) {
-  HandBackNothing("IEnumBackgroundCopyJobs::Next", 1);
+TEST_F(JobControl, GetJobFailingOrHandingBackNothingIsFalse) {
+  Fail("IBackgroundCopyManager::GetJob", E_ACCESSDENIED);
   EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  HandBackNothing("IBackgroundCopyManager::GetJob", 2);
+  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+  EXPECT_EQ(StateOf(0), BG_JOB_STATE_QUEUED);
+  EXPECT_EQ(Uses("IBackgroundCopyManager::Release"), 2u);
+  EXPECT_EQ(Uses("CoUninitialize"), 2u);
   ExpectAllGivenBack();
 }
 
@@ -147,27 +145,23 @@ TEST_F(JobControl, ManagerThatCannotBeCreatedIsFalse) {
     Fail(call, E_ACCESSDENIED);
     EXPECT_FALSE(SuspendJob(PlainJobId(1)));
     EXPECT_EQ(Uses("CoUninitialize"), 1u);
-    EXPECT_EQ(Uses("IBackgroundCopyManager::EnumJobs"), 0u);
+    EXPECT_EQ(Uses("IBackgroundCopyManager::GetJob"), 0u);
     ExpectAllGivenBack();
   }
   EXPECT_EQ(StateOf(0), BG_JOB_STATE_QUEUED);
 }
 
-TEST_F(JobControl, EnumJobsFailingOrHandingBackNothingIsFalse) {
-  Fail("IBackgroundCopyManager::EnumJobs", E_ACCESSDENIED);
-  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
-  HandBackNothing("IBackgroundCopyManager::EnumJobs", 2);
-  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
-  EXPECT_EQ(Uses("IBackgroundCopyManager::Release"), 2u);
-  EXPECT_EQ(Uses("CoUninitialize"), 2u);
-  ExpectAllGivenBack();
-}
-
-TEST_F(JobControl, IdentifierThatCannotBeFormedMatchesNothing) {
-  Fail("StringFromCLSID", E_OUTOFMEMORY, 1);
-  EXPECT_FALSE(SuspendJob(PlainJobId(1)));
-  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 4u);
-  ExpectAllGivenBack();
+TEST_F(JobControl, IdentifierThatCannotBeReadOrWrittenBackMatchesNothing) {
+  for (const char* call : {"IIDFromString", "StringFromCLSID"}) {
+    SCOPED_TRACE(call);
+    probe.faults.clear();
+    probe.resetCounters();
+    Fail(call, E_OUTOFMEMORY);
+    EXPECT_FALSE(SuspendJob(PlainJobId(1)));
+    EXPECT_EQ(Uses("CoCreateInstance"), 0u);
+    ExpectAllGivenBack();
+  }
+  EXPECT_EQ(StateOf(0), BG_JOB_STATE_QUEUED);
 }
 
 TEST_F(JobControl, ComInitialisationFailingStillRunsButDoesNotUninitialise) {
@@ -189,6 +183,21 @@ TEST_F(JobControl, ComInitialisationFaultStillRunsTheOperation) {
   EXPECT_FALSE(SuspendJob(PlainJobId(1)));
   EXPECT_EQ(Uses("CoCreateInstance"), 1u);
   EXPECT_EQ(Uses("CoUninitialize"), 0u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(JobControl, ExistsAsksOnlyWhetherTheJobIsThere) {
+  EXPECT_TRUE(JobExists(PlainJobId(2)));
+  EXPECT_EQ(Uses("IBackgroundCopyManager::GetJob"), 1u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 0u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::Release"), 1u);
+  provider.jobs.erase(provider.jobs.begin() + 1);
+  EXPECT_FALSE(JobExists(PlainJobId(2)));
+  // Unlike the operations, and like a snapshot, it finds nothing without COM of its own.
+  Fail("CoInitializeEx", RPC_E_CHANGED_MODE, 3);
+  EXPECT_FALSE(JobExists(PlainJobId(1)));
+  EXPECT_EQ(Uses("CoCreateInstance"), 2u);
+  EXPECT_EQ(provider.jobs.size(), 3u);
   ExpectAllGivenBack();
 }
 

@@ -210,20 +210,17 @@ std::vector<JobInfo> SnapshotUnderFault(const std::vector<JobInfo>& clean, const
   return expected;
 }
 
-bool ControlUnderFault(const CallSite& site, int target, std::string& problem) {
-  const std::string& call = site.call;
-  static const std::set<std::string> kConnection = {
+bool ControlUnderFault(const CallSite& site, std::string& problem) {
+  static const std::set<std::string> kDeciding = {
       "CoInitializeEx", "CoCreateInstance", "OleRun", "IUnknown::QueryInterface",
-      "IBackgroundCopyManager::EnumJobs", kJobs};
-  if (kConnection.count(call) != 0) return false;
-  // A job whose identifier text cannot be formed does not match: fatal only for the target.
-  if (call == "IBackgroundCopyJob::GetId" || call == "StringFromCLSID") return site.job != target;
-  if (call == "IBackgroundCopyJob::Complete" || call == "IBackgroundCopyJob::Cancel" ||
-      call == "IBackgroundCopyJob::Suspend" || call == "IBackgroundCopyJob::Resume") {
-    return false;
+      "IIDFromString", "StringFromCLSID", "IBackgroundCopyManager::GetJob",
+      "IBackgroundCopyJob::Complete", "IBackgroundCopyJob::Cancel",
+      "IBackgroundCopyJob::Suspend", "IBackgroundCopyJob::Resume"};
+  if (kDeciding.count(site.call) == 0) {
+    problem = "no rule says what a failing " + site.call + " does to a control operation";
+    return true;
   }
-  problem = "no rule says what a failing " + call + " does to a control operation";
-  return true;
+  return false;
 }
 
 std::string FirstDifference(const JobInfo& e, const JobInfo& a) {

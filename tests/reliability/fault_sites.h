@@ -33,9 +33,10 @@ std::vector<JobInfo> SnapshotUnderFault(const std::vector<JobInfo>& clean, const
                                         bool nullOutput, const std::vector<JobInfo>& actual,
                                         std::string& problem);
 
-// What a control operation on the job at position `target` must answer when the call at `site`
-// fails: false when the failure can change the outcome, true when it cannot. `problem` as above.
-bool ControlUnderFault(const CallSite& site, int target, std::string& problem);
+// What a control operation (or the check that its job is there) must answer when the call at
+// `site` fails: every call it makes decides whether it finds and changes the job, so false.
+// `problem` as above.
+bool ControlUnderFault(const CallSite& site, std::string& problem);
 
 // The first field in which two records differ, or empty.
 std::string FirstDifference(const JobInfo& expected, const JobInfo& actual);
