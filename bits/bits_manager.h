@@ -1,5 +1,5 @@
 // Opening BITS: the manager, its enumerator of every user's jobs and its lookup of one job, shared
-// by the snapshot and the job-control operations so both connect the same way.
+// by the snapshot, the commands' reads and the job-control operations so all connect the same way.
 #pragma once
 
 #include "bits/com_owners.h"

@@ -1,5 +1,6 @@
 // One job of a snapshot, already turned into display texts and plain numbers: no BITS object or
-// COM string lives in it, so it can be copied and kept after the connection is closed.
+// COM string lives in it, so it can be copied and kept after the connection is closed. A summary
+// holds only what a line of the job list shows and the identifier it finds the job again by.
 #pragma once
 
 #include <cstdint>
@@ -37,4 +38,12 @@ struct JobInfo {
   bool hasNotifyInterface = false;
   uint32_t minimumRetryDelay = 0;
   std::vector<JobFileInfo> files;
+};
+
+// The same texts, with the same fallbacks, as the job's JobInfo has in these fields.
+struct JobSummary {
+  WideText id;
+  WideText displayName;
+  WideText description;
+  WideText state;
 };

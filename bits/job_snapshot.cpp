@@ -1,141 +1,40 @@
-// Reads every job of every user, with its files, into plain records. Every read is allowed to fail:
-// the job is still listed with the value set before the read or a fallback text.
+// Reading the queue: every job whole, every job as its list line needs it, or one job whole found
+// by its identifier. Each opens a connection of its own and gives it back before it returns.
 #include "bits/job_snapshot.h"
 
 #include "bits/bits_manager.h"
 #include "bits/com_owners.h"
-#include "bits/job_texts.h"
+#include "bits/job_reads.h"
 
 namespace {
 
-const WCHAR kUnknown[] = WIDE_TEXT("Unknown");
-const WCHAR kNone[] = WIDE_TEXT("None");
+// Jobs asked for per Next when only a line's worth is read of each: against a real service every
+// call crosses a process, and a batch saves all but one of those crossings.
+constexpr ULONG kJobsPerNext = 64;
 
-// Left in place when the state or priority cannot be read: no BITS code is this large, so both map
-// to "Unknown".
-constexpr uint32_t kCodeNotRead = 0xFFFF;
-
-// Where the service writes one of its codes: straight into a plain number. The SDK's code enums have
-// no fixed underlying type, so they may not hold a value outside their names, and another process
-// may send any; only the service writes through the enum's type, the program reads the number.
-template <class Code>
-Code* CodeOut(uint32_t& code) {
-  static_assert(sizeof(Code) == sizeof(uint32_t), "BITS codes are 32 bits wide");
-  return reinterpret_cast<Code*>(&code);
-}
-
-JobFileInfo ReadFile(IBackgroundCopyFile* file) {
-  JobFileInfo info;
-  CoTaskMemText localName;
-  CoTaskMemText remoteName;
-  BG_FILE_PROGRESS progress{};
-  file->GetRemoteName(remoteName.put());
-  file->GetLocalName(localName.put());
-  if (SUCCEEDED(file->GetProgress(&progress))) {
-    info.bytesTotal = progress.BytesTotal;
-    info.bytesTransferred = progress.BytesTransferred;
+// The jobs one Next handed out, each released when the batch is given back, whatever was read.
+class JobBatch {
+ public:
+  JobBatch() = default;
+  ~JobBatch() {
+    for (IBackgroundCopyJob*& job : jobs_) {
+      if (job != nullptr) {
+        IBackgroundCopyJob* held = job;
+        job = nullptr;
+        held->Release();
+      }
+    }
   }
-  info.remoteName = remoteName.value_or(kUnknown);
-  info.localName = localName.value_or(kUnknown);
-  return info;
-}
+  JobBatch(const JobBatch&) = delete;
+  JobBatch& operator=(const JobBatch&) = delete;
 
-// The job's file count, as its progress reported it, sizes the list once; the service is not
-// trusted with more than a modest reservation.
-std::vector<JobFileInfo> ReadJobFiles(IBackgroundCopyJob* job, ULONG expectedFiles) {
-  constexpr ULONG kMostReserved = 1024;
-  std::vector<JobFileInfo> files;
-  ComPtr<IEnumBackgroundCopyFiles> enumerator;
-  if (FAILED(job->EnumFiles(enumerator.put())) || !enumerator) return files;
-  files.reserve(expectedFiles < kMostReserved ? expectedFiles : kMostReserved);
-  for (;;) {
-    ComPtr<IBackgroundCopyFile> file;
-    ULONG fetched = 0;
-    // Only the answer counts, not the fetched count; a file handed back as null ends it too.
-    if (enumerator->Next(1, file.put(), &fetched) != S_OK || !file) break;
-    files.push_back(ReadFile(file.get()));
-  }
-  return files;
-}
+  // Every place empty, for Next to fill.
+  IBackgroundCopyJob** put() { return jobs_; }
+  IBackgroundCopyJob* operator[](ULONG i) const { return jobs_[i]; }
 
-// The notify interface is only looked at, never used.
-bool HasNotifyInterface(IBackgroundCopyJob* job) {
-  ComPtr<IUnknown> notify;
-  return SUCCEEDED(job->GetNotifyInterface(notify.put())) && notify;
-}
-
-// The command line lives on IBackgroundCopyJob2, which older services do not offer.
-void ReadNotifyCommandLine(IBackgroundCopyJob* job, JobInfo& record) {
-  ComPtr<IBackgroundCopyJob2> job2;
-  if (FAILED(job->QueryInterface(IID_IBackgroundCopyJob2, job2.put_void())) || !job2) {
-    record.notifyProgram = kNone;
-    record.notifyArguments = kNone;
-    return;
-  }
-  CoTaskMemText parameters;
-  CoTaskMemText program;
-  if (SUCCEEDED(job2->GetNotifyCmdLine(program.put(), parameters.put()))) {
-    record.notifyProgram = program.value_or(kNone);
-    record.notifyArguments = parameters.value_or(kNone);
-  }
-  // On failure both stay empty, telling "could not be read" apart from "none set".
-}
-
-JobInfo ReadJob(IBackgroundCopyJob* job) {
-  JobInfo record;
-  GUID id{};
-  CoTaskMemText idText;
-  CoTaskMemText description;
-  CoTaskMemText owner;
-  CoTaskMemText displayName;
-  ULONG errorCount = 0;
-  ULONG minimumRetryDelay = 0;
-  ULONG noProgressTimeout = 0;
-  ULONG notifyFlags = 0;
-  uint32_t state = kCodeNotRead;
-  uint32_t type = BG_JOB_TYPE_DOWNLOAD;
-  BG_JOB_PROGRESS progress{};
-  uint32_t priority = kCodeNotRead;
-  BG_JOB_TIMES times{};
-
-  job->GetId(&id);
-  job->GetDisplayName(displayName.put());
-  job->GetOwner(owner.put());
-  job->GetDescription(description.put());
-  job->GetErrorCount(&errorCount);
-  job->GetMinimumRetryDelay(&minimumRetryDelay);
-  job->GetNoProgressTimeout(&noProgressTimeout);
-  job->GetNotifyFlags(&notifyFlags);
-  job->GetState(CodeOut<BG_JOB_STATE>(state));
-  job->GetType(CodeOut<BG_JOB_TYPE>(type));
-  job->GetProgress(&progress);
-  job->GetPriority(CodeOut<BG_JOB_PRIORITY>(priority));
-  job->GetTimes(&times);
-  StringFromCLSID(id, idText.put());
-
-  record.hasNotifyInterface = HasNotifyInterface(job);
-  record.id = idText.value_or(kUnknown);
-  record.displayName = displayName.value_or(kUnknown);
-  record.state = JobStateText(state);
-  record.owner = owner.value_or(kUnknown);
-  record.description = description.value_or(kNone);
-  record.type = JobTypeText(type);
-  record.priority = JobPriorityText(priority);
-  record.bytesTotal = progress.BytesTotal;
-  record.bytesTransferred = progress.BytesTransferred;
-  record.filesTotal = progress.FilesTotal;
-  record.filesTransferred = progress.FilesTransferred;
-  record.created = JobTimeText(times.CreationTime);
-  record.modified = JobTimeText(times.ModificationTime);
-  record.completed = JobTimeText(times.TransferCompletionTime);
-  record.errorCount = errorCount;
-  record.noProgressTimeout = noProgressTimeout;
-  record.notifyFlags = notifyFlags;
-  record.minimumRetryDelay = minimumRetryDelay;
-  ReadNotifyCommandLine(job, record);
-  record.files = ReadJobFiles(job, progress.FilesTotal);
-  return record;
-}
+ private:
+  IBackgroundCopyJob* jobs_[kJobsPerNext] = {};
+};
 
 void ReadAllJobs(std::vector<JobInfo>& result) {
   ComApartment apartment;
@@ -148,20 +47,75 @@ void ReadAllJobs(std::vector<JobInfo>& result) {
     ComPtr<IBackgroundCopyJob> job;
     ULONG fetched = 0;
     if (enumerator->Next(1, job.put(), &fetched) != S_OK || fetched != 1 || !job) break;
-    result.push_back(ReadJob(job.get()));
+    result.push_back(ReadJobRecord(job.get()));
   }
 }
 
+// Only a whole batch answered S_OK goes on to the next one: a service that hands out fewer than
+// asked, says so with S_FALSE or fails has ended the walk, and the jobs it did hand out are read.
+// The count fetched is never trusted beyond the batch's size.
+void ReadAllSummaries(std::vector<JobSummary>& result) {
+  ComApartment apartment;
+  if (!apartment.initialised()) return;
+  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
+  if (!manager) return;
+  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
+  if (!enumerator) return;
+  for (;;) {
+    JobBatch batch;
+    ULONG fetched = 0;
+    const HRESULT answer = enumerator->Next(kJobsPerNext, batch.put(), &fetched);
+    if (FAILED(answer)) return;
+    const ULONG handedOut = fetched < kJobsPerNext ? fetched : kJobsPerNext;
+    for (ULONG i = 0; i < handedOut; ++i) {
+      if (batch[i] == nullptr) return;
+      result.push_back(ReadJobSummary(batch[i]));
+    }
+    if (answer != S_OK || handedOut < kJobsPerNext) return;
+  }
+}
+
+bool ReadFoundJob(const WideText& id, JobInfo& record) {
+  ComApartment apartment;
+  if (!apartment.initialised()) return false;
+  const FoundJob found = FindJobById(id);
+  if (!found.job) return false;
+  record = ReadJobRecord(found.job.get());
+  return true;
+}
+
 }  // namespace
+
+// A failed allocation, for a record's texts or files, for the list's growth, or in the in-memory
+// service, ends each of these early: the owners have given everything back, and a record joins
+// the result only once it is whole.
 
 std::vector<JobInfo> EnumerateJobs() {
   std::vector<JobInfo> jobs;
   try {
     ReadAllJobs(jobs);
   } catch (...) {
-    // A failed allocation: for a record's texts or files, for the list's growth, or in the
-    // in-memory service. The owners have given everything back, and a record joins the list only
-    // once it is whole, so the jobs read before it stay.
+    // The jobs read before stay.
   }
   return jobs;
+}
+
+std::vector<JobSummary> EnumerateJobSummaries() {
+  std::vector<JobSummary> jobs;
+  try {
+    ReadAllSummaries(jobs);
+  } catch (...) {
+    // The jobs read before stay.
+  }
+  return jobs;
+}
+
+std::optional<JobInfo> ReadJobById(const WideText& id) {
+  try {
+    JobInfo record;
+    if (ReadFoundJob(id, record)) return record;
+  } catch (...) {
+    // Nothing to show: the command ends as if the job had gone.
+  }
+  return std::nullopt;
 }

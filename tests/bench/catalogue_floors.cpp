@@ -1,4 +1,4 @@
-// Mirrors job_snapshot.cpp and job_control.cpp call for call. The owners are declared in the same
+// Mirrors job_snapshot.cpp, job_reads.cpp and job_control.cpp call for call. The owners are declared in the same
 // order there and here, so strings are freed and interfaces released in the same sequence; the
 // floor tests compare the two sequences call by call.
 #include "catalogue_floors.h"
@@ -91,6 +91,54 @@ FloorCount SnapshotCallsFloor() {
     if (enumerator->Next(1, job.put(), &fetched) != S_OK || fetched != 1 || !job) break;
     FloorJob(job.get(), count);
   }
+  return count;
+}
+
+size_t ListFillCallsFloor() {
+  constexpr ULONG kJobsPerNext = 64;
+  size_t jobs = 0;
+  ComApartment apartment;
+  if (!apartment.initialised()) return jobs;
+  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
+  if (!manager) return jobs;
+  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
+  if (!enumerator) return jobs;
+  for (;;) {
+    IBackgroundCopyJob* batch[kJobsPerNext] = {};
+    ULONG fetched = 0;
+    const HRESULT answer = enumerator->Next(kJobsPerNext, batch, &fetched);
+    const ULONG handedOut = FAILED(answer) ? 0 : fetched < kJobsPerNext ? fetched : kJobsPerNext;
+    bool ended = answer != S_OK || handedOut < kJobsPerNext;
+    for (ULONG i = 0; i < handedOut; ++i) {
+      if (batch[i] == nullptr) {
+        ended = true;
+        break;
+      }
+      GUID id{};
+      CoTaskMemText idText;
+      CoTaskMemText description;
+      CoTaskMemText displayName;
+      BG_JOB_STATE state = BG_JOB_STATE_QUEUED;
+      batch[i]->GetId(&id);
+      batch[i]->GetDisplayName(displayName.put());
+      batch[i]->GetDescription(description.put());
+      batch[i]->GetState(&state);
+      StringFromCLSID(id, idText.put());
+      ++jobs;
+    }
+    for (IBackgroundCopyJob* job : batch) {
+      if (job != nullptr) job->Release();
+    }
+    if (ended) return jobs;
+  }
+}
+
+FloorCount JobReadCallsFloor(const WideText& id) {
+  FloorCount count;
+  ComApartment apartment;
+  if (!apartment.initialised()) return count;
+  const FoundJob found = FindJobById(id);
+  if (found.job) FloorJob(found.job.get(), count);
   return count;
 }
 

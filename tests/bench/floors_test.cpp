@@ -74,6 +74,42 @@ TEST_F(BenchFloors, SnapshotFloorStopsWhereEnumerateJobsStops) {
   EXPECT_EQ(floor, snapshot);
 }
 
+TEST_F(BenchFloors, ListFillFloorMakesTheCallsOfTheFillInItsBatchesAndStopsWhereItStops) {
+  FillBenchQueue(provider, 150, 1);  // three batches, the last one short
+  provider.jobs[70].displayName.reset();
+  provider.jobs[70].description.reset();
+  size_t listed = 0;
+  const std::vector<std::string> fill = CallsOf([&] { listed = EnumerateJobSummaries().size(); });
+  size_t counted = 0;
+  const std::vector<std::string> floor = CallsOf([&] { counted = ListFillCallsFloor(); });
+  EXPECT_EQ(listed, 150u);
+  EXPECT_EQ(counted, 150u);
+  EXPECT_EQ(probe.uses("IEnumBackgroundCopyJobs::Next"), 3u);
+  EXPECT_EQ(floor, fill);
+
+  probe.faults.push_back({"IEnumBackgroundCopyJobs::Next", 2, E_FAIL, false});
+  const std::vector<std::string> failed = CallsOf([] { EnumerateJobSummaries(); });
+  EXPECT_EQ(CallsOf([&] { counted = ListFillCallsFloor(); }), failed);
+  EXPECT_EQ(counted, 64u);
+}
+
+TEST_F(BenchFloors, JobReadFloorMakesTheCallsOfACommandsRead) {
+  VaryQueue(provider);
+  const std::vector<JobSummary> jobs = EnumerateJobSummaries();
+  ASSERT_EQ(jobs.size(), 8u);
+  for (size_t i : {0, 1, 2, 4, 6}) {
+    SCOPED_TRACE(i);
+    bool read = false;
+    const std::vector<std::string> command =
+        CallsOf([&] { read = ReadJobById(jobs[i].id).has_value(); });
+    FloorCount count;
+    const std::vector<std::string> floor = CallsOf([&] { count = JobReadCallsFloor(jobs[i].id); });
+    EXPECT_TRUE(read);
+    EXPECT_EQ(count.jobs, 1u);
+    EXPECT_EQ(floor, command);
+  }
+}
+
 TEST_F(BenchFloors, LookupFloorMakesTheCallsOfACancelThatFindsNoJob) {
   FillBenchQueue(provider, 6, 2);
   const WideText absent = WIDE_TEXT("{00000000-0000-4000-8000-000000000000}");

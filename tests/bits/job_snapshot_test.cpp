@@ -1,4 +1,5 @@
-// What a snapshot holds for each job and file, and how it talks to the service.
+// What a snapshot holds for each job and file, what the list fill and a command's read of one job
+// hold, and how each talks to the service.
 #include <string>
 #include <vector>
 
@@ -273,6 +274,68 @@ TEST_F(Snapshot, FreesEachStringItWasHandedOnce) {
   }
   EXPECT_EQ(EnumerateJobs().size(), 20u);
   EXPECT_EQ(Uses("CoTaskMemFree"), 20u * (4 + 2 * 2));
+  ExpectAllGivenBack();
+}
+
+TEST_F(Snapshot, ListFillReadsOnlyWhatALineShowsInBatchesWithTheSameTexts) {
+  for (uint32_t n = 0; n < 130; ++n) {
+    ProviderJob job = PlainJob(static_cast<uint8_t>(n));
+    job.id.Data1 = n;
+    job.state = static_cast<BG_JOB_STATE>(n % 10);  // 9 is no state BITS knows
+    if (n % 7 == 0) job.displayName.reset();
+    if (n % 5 == 0) job.description.reset();
+    if (n % 11 == 0) job.description = WideText();
+    provider.jobs.push_back(job);
+  }
+  const std::vector<JobInfo> whole = EnumerateJobs();
+  probe.resetCounters();
+  const std::vector<JobSummary> lines = EnumerateJobSummaries();
+  ASSERT_EQ(lines.size(), whole.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(lines[i].id, whole[i].id);
+    EXPECT_EQ(lines[i].displayName, whole[i].displayName);
+    EXPECT_EQ(lines[i].description, whole[i].description);
+    EXPECT_EQ(lines[i].state, whole[i].state);
+  }
+  EXPECT_EQ(lines[7].displayName, WIDE_TEXT("Unknown"));
+  EXPECT_EQ(lines[9].state, WIDE_TEXT("Unknown"));
+  // 64, 64, and the last 2 with S_FALSE.
+  EXPECT_EQ(Uses("IEnumBackgroundCopyJobs::Next"), 3u);
+  for (const char* read : {"IBackgroundCopyJob::GetId", "IBackgroundCopyJob::GetDisplayName",
+                           "IBackgroundCopyJob::GetDescription", "IBackgroundCopyJob::GetState",
+                           "IBackgroundCopyJob::Release", "StringFromCLSID"}) {
+    EXPECT_EQ(Uses(read), 130u) << read;
+  }
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetOwner"), 0u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::EnumFiles"), 0u);
+  ExpectAllGivenBack();
+}
+
+TEST_F(Snapshot, OneJobIsReadByItsIdentifierAlone) {
+  for (uint8_t n = 1; n <= 3; ++n) provider.jobs.push_back(PlainJob(n));
+  provider.jobs[1].hasNotifyInterface = true;
+  const std::optional<JobInfo> job = ReadJobById(PlainJobId(2));
+  ASSERT_TRUE(job.has_value());
+  EXPECT_EQ(job->id, PlainJobId(2));
+  EXPECT_EQ(job->displayName, WIDE_TEXT("Job 2"));
+  EXPECT_TRUE(job->hasNotifyInterface);
+  ASSERT_EQ(job->files.size(), 1u);
+  EXPECT_EQ(job->files[0].localName, WIDE_TEXT("C:\\Data\\a.bin"));
+  EXPECT_EQ(Uses("IBackgroundCopyManager::GetJob"), 1u);
+  EXPECT_EQ(Uses("IBackgroundCopyManager::EnumJobs"), 0u);
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 1u);
+
+  probe.resetCounters();
+  EXPECT_FALSE(ReadJobById(PlainJobId(4)).has_value());
+  EXPECT_EQ(Uses("IBackgroundCopyJob::GetId"), 0u);
+  WideText lowerCase = PlainJobId(2);
+  for (WCHAR& unit : lowerCase) {
+    if (unit >= u'A' && unit <= u'F') unit = static_cast<WCHAR>(unit - u'A' + u'a');
+  }
+  EXPECT_FALSE(ReadJobById(lowerCase).has_value());
+  EXPECT_FALSE(ReadJobById(WIDE_TEXT("Unknown")).has_value());
+  EXPECT_EQ(Uses("IBackgroundCopyManager::GetJob"), 1u) << "only a text StringFromCLSID writes";
   ExpectAllGivenBack();
 }
 

@@ -5,7 +5,14 @@
 namespace {
 
 const char kJobs[] = "IEnumBackgroundCopyJobs::Next";
+const char kLookup[] = "IBackgroundCopyManager::GetJob";
+const char kFirstRead[] = "IBackgroundCopyJob::GetId";
 const char kFiles[] = "IEnumBackgroundCopyFiles::Next";
+
+// The calls that connect to the service: failing any of them leaves nothing to read.
+const std::set<std::string> kConnection = {"CoInitializeEx", "CoCreateInstance", "OleRun",
+                                           "IUnknown::QueryInterface",
+                                           "IBackgroundCopyManager::EnumJobs"};
 
 bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -58,7 +65,7 @@ std::string Narrow(const WideText& text) {
 std::vector<CallSite> CallSitesOf(const std::vector<std::string>& calls) {
   std::vector<CallSite> sites;
   std::vector<std::pair<std::string, unsigned>> uses;
-  int job = -1;
+  int begun = 0;  // jobs whose reads have begun
   int file = -1;
   for (const std::string& call : calls) {
     unsigned nth = 1;
@@ -71,8 +78,11 @@ std::vector<CallSite> CallSitesOf(const std::vector<std::string>& calls) {
       }
     }
     if (!counted) uses.emplace_back(call, 1u);
-    if (call == kJobs) {
-      ++job;
+    int job = begun - 1;
+    if (call == kJobs || call == kLookup) {
+      job = begun;
+    } else if (call == kFirstRead) {
+      job = begun++;
       file = -1;
     } else if (call == kFiles) {
       ++file;
@@ -109,9 +119,6 @@ std::vector<JobInfo> SnapshotUnderFault(const std::vector<JobInfo>& clean, const
   const std::string& call = site.call;
   std::vector<JobInfo> expected = clean;
 
-  static const std::set<std::string> kConnection = {
-      "CoInitializeEx", "CoCreateInstance", "OleRun", "IUnknown::QueryInterface",
-      "IBackgroundCopyManager::EnumJobs"};
   if (kConnection.count(call) != 0) return {};
   if (call == kJobs) {
     expected.resize(static_cast<size_t>(site.job));  // the jobs read before stay
@@ -210,13 +217,74 @@ std::vector<JobInfo> SnapshotUnderFault(const std::vector<JobInfo>& clean, const
   return expected;
 }
 
+namespace {
+
+JobInfo AsRecord(const JobSummary& summary) {
+  JobInfo record;
+  record.id = summary.id;
+  record.displayName = summary.displayName;
+  record.description = summary.description;
+  record.state = summary.state;
+  return record;
+}
+
+std::vector<JobInfo> AsRecords(const std::vector<JobSummary>& summaries) {
+  std::vector<JobInfo> records;
+  for (const JobSummary& summary : summaries) records.push_back(AsRecord(summary));
+  return records;
+}
+
+}  // namespace
+
+// The list fill makes the snapshot's calls for these four fields, and fails them the same way.
+std::vector<JobSummary> SummariesUnderFault(const std::vector<JobSummary>& clean,
+                                            const CallSite& site, bool nullOutput,
+                                            const std::vector<JobSummary>& actual,
+                                            std::string& problem) {
+  static const std::set<std::string> kReads = {
+      kJobs, "StringFromCLSID", kFirstRead, "IBackgroundCopyJob::GetDisplayName",
+      "IBackgroundCopyJob::GetDescription", "IBackgroundCopyJob::GetState"};
+  if (kConnection.count(site.call) == 0 && kReads.count(site.call) == 0) {
+    problem = "no rule says what a failing " + site.call + " does to the list fill";
+    return clean;
+  }
+  std::vector<JobSummary> expected;
+  for (const JobInfo& record :
+       SnapshotUnderFault(AsRecords(clean), site, nullOutput, AsRecords(actual), problem)) {
+    expected.push_back(JobSummary{record.id, record.displayName, record.description, record.state});
+  }
+  return expected;
+}
+
+// Before GetJob has found the job, every failure means it is not found; after, the reads fail as
+// in the snapshot of a queue of that one job.
+std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& site,
+                                        bool nullOutput, const std::optional<JobInfo>& actual,
+                                        std::string& problem) {
+  static const std::set<std::string> kLookupCalls = {"IIDFromString", "StringFromCLSID", kLookup};
+  if (kConnection.count(site.call) != 0) return std::nullopt;
+  if (site.job < 0 || site.call == kLookup) {
+    if (kLookupCalls.count(site.call) == 0) {
+      problem = "no rule says what a failing " + site.call + " does before the job is found";
+    }
+    return std::nullopt;
+  }
+  std::vector<JobInfo> given;
+  if (actual) given.push_back(*actual);
+  const std::vector<JobInfo> expected = SnapshotUnderFault({clean}, site, nullOutput, given, problem);
+  if (expected.size() != 1) {
+    problem = "the rules leave no record after " + site.call;
+    return std::nullopt;
+  }
+  return expected[0];
+}
+
 bool ControlUnderFault(const CallSite& site, std::string& problem) {
   static const std::set<std::string> kDeciding = {
-      "CoInitializeEx", "CoCreateInstance", "OleRun", "IUnknown::QueryInterface",
-      "IIDFromString", "StringFromCLSID", "IBackgroundCopyManager::GetJob",
+      "IIDFromString", "StringFromCLSID", kLookup,
       "IBackgroundCopyJob::Complete", "IBackgroundCopyJob::Cancel",
       "IBackgroundCopyJob::Suspend", "IBackgroundCopyJob::Resume"};
-  if (kDeciding.count(site.call) == 0) {
+  if (kConnection.count(site.call) == 0 && kDeciding.count(site.call) == 0) {
     problem = "no rule says what a failing " + site.call + " does to a control operation";
     return true;
   }

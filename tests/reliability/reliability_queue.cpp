@@ -75,6 +75,13 @@ std::vector<ProviderJob> MatrixSnapshotQueue() {
   return {first, second, third};
 }
 
+std::vector<ProviderJob> MatrixListQueue() {
+  std::vector<ProviderJob> jobs = MatrixSnapshotQueue();
+  for (uint32_t serial = 4; serial <= 67; ++serial) jobs.push_back(ReliabilityJob(serial));
+  jobs.back().displayName.reset();
+  return jobs;
+}
+
 std::vector<ProviderJob> MatrixControlQueue() {
   std::vector<ProviderJob> jobs = {ReliabilityJob(11), ReliabilityJob(12), ReliabilityJob(13)};
   for (ProviderJob& job : jobs) job.state = BG_JOB_STATE_QUEUED;

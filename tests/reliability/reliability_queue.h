@@ -18,6 +18,10 @@ WideText ReliabilityJobId(uint32_t serial);
 // several files and none.
 std::vector<ProviderJob> MatrixSnapshotQueue();
 
+// Those three and enough more that the list fill asks for its jobs twice: a whole batch, then a
+// short one, with a text left out in each.
+std::vector<ProviderJob> MatrixListQueue();
+
 // Three jobs; the one at kMatrixTarget is the one the control operations are given, in a state
 // from which completing, cancelling, suspending and resuming all visibly change it.
 std::vector<ProviderJob> MatrixControlQueue();
