@@ -1,5 +1,5 @@
-// The wait pointer while the program takes a snapshot or changes a job: each of these blocks the
-// window until BITS has answered, which against a real service takes seconds.
+// The wait pointer while the program reads the queue or changes a job: each of these blocks the
+// window until BITS has answered, which against a real service can take seconds.
 #pragma once
 
 // Shows the system's wait pointer over the program's windows for as long as it lives, when the

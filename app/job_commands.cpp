@@ -1,9 +1,7 @@
 #include "app/job_commands.h"
 
-#include <algorithm>
 #include <functional>
 #include <optional>
-#include <vector>
 
 #include "app/busy_pointer.h"
 #include "app/job_list.h"
@@ -38,27 +36,30 @@ const JobControlCommand kResume{ResumeJob, "Are you sure you want to resume the 
 
 NativeWindow MainWindowHandle() { return Ui().findWindow(KESTRELMOOR_NAME); }
 
-// Hands `act` the record, in a new snapshot, of the job that the selected line showed. Other users'
-// programs add and remove jobs at any time, so the job is found again by its identifier and never
-// by its position: a command acts on the job the user saw or, when that job is gone, on none, and
-// then says nothing. The snapshot is dropped only after `act` has returned.
+// The identifier of the job that the selected line showed; nothing, after saying so, when no line
+// is selected. Other users' programs add and remove jobs at any time, so a command finds its job
+// again by this identifier and never by the line's position: it acts on the job the user saw or,
+// when that job is gone, on none, and then says nothing.
+std::optional<WideText> SelectedJobId() {
+  const int line = jobBrowser != nullptr ? jobBrowser->value() : 0;
+  if (line <= 0) {
+    Ui().messageBox(MainWindowHandle(), kNoSelectionText, KESTRELMOOR_NAME, box::kOk);
+    return std::nullopt;
+  }
+  return JobIdOnLine(line);
+}
+
+// Hands `act` the selected job's record, read afresh, and only that job's. The record is dropped
+// only after `act` has returned.
 void WithSelectedJob(const std::function<void(const JobInfo&)>& act) {
   try {
-    const int line = jobBrowser != nullptr ? jobBrowser->value() : 0;
-    if (line <= 0) {
-      Ui().messageBox(MainWindowHandle(), kNoSelectionText, KESTRELMOOR_NAME, box::kOk);
-      return;
-    }
-    const std::vector<JobInfo> snapshot = [] {
+    const std::optional<WideText> id = SelectedJobId();
+    if (!id) return;
+    const std::optional<JobInfo> job = [&] {
       const BusyPointer busy;
-      return EnumerateJobs();
+      return ReadJobById(*id);
     }();
-    const std::optional<WideText> shownId = JobIdOnLine(line);
-    if (!shownId) return;
-    const auto selected = std::find_if(snapshot.begin(), snapshot.end(),
-                                       [&](const JobInfo& job) { return job.id == *shownId; });
-    if (selected == snapshot.end()) return;
-    act(*selected);
+    if (job) act(*job);
   } catch (...) {
     // A failed allocation, here or in the Properties window or the export, or a seam function left
     // empty or put in place by a test that throws: the command ends having changed nothing more.
@@ -66,7 +67,15 @@ void WithSelectedJob(const std::function<void(const JobInfo&)>& act) {
 }
 
 void ControlSelectedJob(const JobControlCommand& command) {
-  WithSelectedJob([&command](const JobInfo& job) {
+  try {
+    const std::optional<WideText> id = SelectedJobId();
+    if (!id) return;
+    // Asked before the question, so that a job already gone ends the command without one.
+    const bool there = [&] {
+      const BusyPointer busy;
+      return JobExists(*id);
+    }();
+    if (!there) return;
     // One owner for both boxes, looked up once the job is known.
     const NativeWindow owner = MainWindowHandle();
     const int answer = Ui().messageBox(owner, command.confirmation, KESTRELMOOR_NAME,
@@ -74,7 +83,7 @@ void ControlSelectedJob(const JobControlCommand& command) {
     if (answer != box::kIdYes) return;
     const bool done = [&] {
       const BusyPointer busy;
-      return command.operation(job.id);
+      return command.operation(*id);
     }();
     if (done) {
       Ui().messageBox(owner, command.success, KESTRELMOOR_NAME, box::kOk | box::kIconInformation);
@@ -82,7 +91,9 @@ void ControlSelectedJob(const JobControlCommand& command) {
     } else {
       Ui().messageBox(owner, command.failure, KESTRELMOOR_NAME, box::kOk | box::kIconError);
     }
-  });
+  } catch (...) {
+    // As for the display commands: the command ends having changed nothing more.
+  }
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ bool IsShownAsWritten(const WideText& text) {
 void AppendColumn(const WideText& text, std::string& line) {
   line += kLiteralColumn;
   if (IsShownAsWritten(text)) {
-    line += ToUtf8(text);
+    AppendUtf8(text, line);
     return;
   }
   WideText shown = text.substr(0, kMostShownInColumn);
@@ -57,18 +57,22 @@ void AppendColumn(const WideText& text, std::string& line) {
   for (WCHAR& unit : shown) {
     if (IsUnsafeInLine(unit)) unit = WCHAR(' ');
   }
-  line += ToUtf8(shown);
+  AppendUtf8(shown, line);
 }
 
-}  // namespace
-
-std::string JobListLine(const JobInfo& job) {
-  std::string line;
+void AppendJobListLine(const JobSummary& job, std::string& line) {
   AppendColumn(job.displayName, line);
   line += '\t';
   AppendColumn(job.description, line);
   line += '\t';
   AppendColumn(job.state, line);
+}
+
+}  // namespace
+
+std::string JobListLine(const JobSummary& job) {
+  std::string line;
+  AppendJobListLine(job, line);
   return line;
 }
 
@@ -83,11 +87,13 @@ void ReloadJobList(Fl_Widget*, void*) {
   lineJobIds.clear();
   try {
     const BusyPointer busy;
-    std::vector<JobInfo> snapshot = EnumerateJobs();
-    lineJobIds.reserve(snapshot.size());
-    for (const JobInfo& job : snapshot) {
-      const std::string line = JobListLine(job);
-      lineJobIds.push_back(job.id);
+    std::vector<JobSummary> jobs = EnumerateJobSummaries();
+    lineJobIds.reserve(jobs.size());
+    std::string line;  // one buffer for every line, which the list copies
+    for (JobSummary& job : jobs) {
+      line.clear();
+      AppendJobListLine(job, line);
+      lineJobIds.push_back(std::move(job.id));
       jobBrowser->add(line.c_str(), nullptr);
     }
   } catch (...) {

@@ -11,7 +11,7 @@ struct MainWindow {
   Fl_Menu_Button* jobPopupMenu = nullptr;
 };
 
-// Builds the window and its widgets and fills the list once (the first snapshot is taken here),
+// Builds the window and its widgets and fills the list once (the queue is first read here),
 // everything before the window is shown. The window and its children live until the process ends.
 MainWindow BuildMainWindow();
 

@@ -3,7 +3,7 @@
 #include "bits/provider/bits_provider.h"
 
 void StartPlatform() {
-  // Lives for the whole run: every snapshot and control operation connects to it.
+  // Lives for the whole run: every read of the queue and every control operation connects to it.
   static BitsProvider provider;
   FillSampleQueue(provider);
   InstallBitsProvider(&provider);

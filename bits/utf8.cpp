@@ -18,6 +18,20 @@ std::string ToUtf8(const WideText& text) {
   return result;
 }
 
+// One call into room enough for any text: a UTF-16 unit takes at most three bytes of UTF-8, and a
+// pair of them four.
+void AppendUtf8(const WideText& text, std::string& out) {
+  constexpr size_t kMostBytesPerUnit = 3;
+  if (text.empty() || text.size() > static_cast<size_t>(INT_MAX) / kMostBytesPerUnit) return;
+  const int size = static_cast<int>(text.size());
+  const size_t start = out.size();
+  out.resize(start + text.size() * kMostBytesPerUnit);
+  const int written = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[start],
+                                          size * static_cast<int>(kMostBytesPerUnit), nullptr,
+                                          nullptr);
+  out.resize(start + (written > 0 ? static_cast<size_t>(written) : 0));
+}
+
 WideText FromUtf8(const std::string& text) {
   if (text.empty() || text.size() > static_cast<size_t>(INT_MAX)) return WideText();
   const int size = static_cast<int>(text.size());

@@ -1,4 +1,4 @@
-// The wait pointer over the main window while a snapshot or a job's change runs, read back from
+// The wait pointer over the main window while the queue is read or a job changed, read back from
 // the X server while the in-memory service, slowed down by this test, is still answering.
 #include <gtest/gtest.h>
 
@@ -61,8 +61,8 @@ std::vector<unsigned long> WaitPointer() {
   return shape;
 }
 
-// Holds up the first call of every snapshot and job change, as a busy service would, and reads
-// the pointer there; every call then goes on to the probe the fixture set.
+// Holds up the first call of every read of the queue and job change, as a busy service would, and
+// reads the pointer there; every call then goes on to the probe the fixture set.
 class SlowService final : public ProviderObserver {
  public:
   explicit SlowService(BitsProvider& provider) : provider_(provider), next_(provider.observer) {
@@ -128,8 +128,8 @@ TEST_F(BusyPointerTest, ShowsWhileACommandWorksButNotWhileItsBoxesAsk) {
     jobBrowser->value(line);
     OnSuspendJob(nullptr, nullptr);
   }
-  // Line 2: its snapshot, the change and the refill after the success; line 3: its snapshot and
-  // the refused change.
+  // Line 2: the look for its job, the change and the refill after the success; line 3: the look
+  // for its job and the refused change.
   ASSERT_EQ(service.pointers.size(), 5u);
   for (const auto& pointer : service.pointers) EXPECT_EQ(pointer, wait);
   ASSERT_EQ(duringBoxes.size(), 4u);  // two confirmations, the success and the failure

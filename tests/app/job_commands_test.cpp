@@ -177,6 +177,11 @@ TEST_F(JobCommandsTest, SuccessIsReportedThenTheListShowsTheNewState) {
   EXPECT_EQ(jobBrowser->value(), 0);
   ASSERT_EQ(jobBrowser->size(), 3);
   EXPECT_EQ(std::string(jobBrowser->text(2)), "@.Bravo\t@.second job\t@.Suspended");
+  // The job is asked for by its identifier before the question and for the change; only the
+  // refill walks the queue, reading what the lines show.
+  EXPECT_EQ(probe.uses("IBackgroundCopyManager::GetJob"), 2u);
+  EXPECT_EQ(probe.uses("IBackgroundCopyManager::EnumJobs"), 1u);
+  EXPECT_EQ(probe.uses("IBackgroundCopyJob::GetOwner"), 0u);
 }
 
 TEST_F(JobCommandsTest, EachControlCommandReportsItsSuccess) {
@@ -265,6 +270,8 @@ TEST_F(JobCommandsTest, PropertiesShowsTheJobTheLineShowedAndLeavesTheList) {
   EXPECT_EQ(ListLines(), before);
   EXPECT_EQ(jobBrowser->value(), 1);
   EXPECT_EQ(MethodCalls(probe), 0u);
+  EXPECT_EQ(probe.uses("IBackgroundCopyManager::GetJob"), 1u);
+  EXPECT_EQ(probe.uses("IBackgroundCopyManager::EnumJobs"), 0u) << "no other job is read";
 }
 
 TEST_F(JobCommandsTest, PopupCommandActsOnTheCurrentSelection) {

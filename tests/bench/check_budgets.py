@@ -38,7 +38,7 @@ BUDGETS = [
            "EnumerateJobs/100000/10", "EnumerateJobs/10000/10", 12.0),
     Budget("native", "CancelJob lookup in 10,000 jobs at most 1.5x its floor",
            "CancelJobLookup/10000", "CancelJobLookupFloor/10000", 1.5),
-    Budget("native", "ReloadJobList of 10,000 jobs at most 1.5x the same snapshot and adds",
+    Budget("native", "ReloadJobList of 10,000 jobs at most 1.5x the same summaries and adds",
            "ReloadJobList/10000/10", "ReloadJobListFloor/10000/10", 1.5),
     Budget("native", "one copy of each text: snapshot peak at most 1.25x what it holds",
            "SnapshotMemory/100000/10", None, 1.25, counter="peak_over_held"),

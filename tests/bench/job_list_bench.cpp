@@ -1,7 +1,7 @@
-// ReloadJobList filling the main window's real list, beside its floor: the same snapshot taken and
-// dropped and the same finished lines added to the same widget, so that what is left is the fill's
-// own work (building the lines, keeping each line's job). The plain adds are shown too, for the
-// toolkit's share.
+// ReloadJobList filling the main window's real list, beside its floor: the same summaries of the
+// queue read and dropped and the same finished lines added to the same widget, so that what is
+// left is the fill's own work (building the lines, keeping each line's job). The plain adds are
+// shown too, for the toolkit's share.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -57,7 +57,7 @@ void ReloadJobListCase(benchmark::State& state) {
 
 std::vector<std::string> PreparedLines() {
   std::vector<std::string> lines;
-  for (const JobInfo& job : EnumerateJobs()) lines.push_back(JobListLine(job));
+  for (const JobSummary& job : EnumerateJobSummaries()) lines.push_back(JobListLine(job));
   return lines;
 }
 
@@ -67,13 +67,13 @@ void ReloadJobListFloorCase(benchmark::State& state) {
   const std::vector<std::string> lines = PreparedLines();
   for (auto _ : state) {
     list->clear();
-    std::vector<JobInfo> snapshot = EnumerateJobs();
-    if (snapshot.size() != lines.size()) {
-      state.SkipWithError("the snapshot does not hold the queue");
+    std::vector<JobSummary> jobs = EnumerateJobSummaries();
+    if (jobs.size() != lines.size()) {
+      state.SkipWithError("the floor did not read the queue");
       break;
     }
     for (const std::string& line : lines) list->add(line.c_str(), nullptr);
-    benchmark::DoNotOptimize(snapshot.data());
+    benchmark::DoNotOptimize(jobs.data());
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Jobs(state)));
 }
@@ -95,11 +95,11 @@ void RegisterJobListBenchmarks() {
   Planned(benchmark::RegisterBenchmark("ReloadJobList", ReloadJobListCase)
               ->Args({10000, 10})
               ->Unit(benchmark::kMillisecond),
-          4);
+          20);
   Planned(benchmark::RegisterBenchmark("ReloadJobListFloor", ReloadJobListFloorCase)
               ->Args({10000, 10})
               ->Unit(benchmark::kMillisecond),
-          4);
+          20);
   Planned(benchmark::RegisterBenchmark("ListAdds", ListAddsCase)
               ->Args({10000, 10})
               ->Unit(benchmark::kMillisecond),

@@ -48,6 +48,17 @@ TEST(ToUtf8Test, LongTextSurvivesWhole) {
   EXPECT_EQ(ToUtf8(text), expected);
 }
 
+TEST(ToUtf8Test, AppendingGivesTheSameBytesAfterWhatWasThere) {
+  // Three bytes a unit is the most a text can take: a run of U+4E2D takes exactly that.
+  const WideText worst(5000, WCHAR(0x4E2D));
+  const WCHAR mixed[] = {u'a', 0xD83D, 0xDE00, 0xDE00, u'\u00e9', 0};
+  for (const WideText& text : {worst, WideText(mixed), WideText()}) {
+    std::string out = "@.";
+    AppendUtf8(text, out);
+    EXPECT_EQ(out, "@." + ToUtf8(text));
+  }
+}
+
 // What is not UTF-8 is U+FFFD, one for each longest start of a sequence: a stray continuation, a
 // byte that starts nothing, an overlong form, an encoded surrogate, a code point beyond U+10FFFF
 // and sequences cut short.

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  JobInfo job;
+  JobSummary job;
   job.displayName = ConsumeWideText(input, 256);
   job.description = ConsumeWideText(input, 256);
   job.state = ConsumeWideText(input, 32);

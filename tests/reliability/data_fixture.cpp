@@ -48,7 +48,8 @@ std::vector<JobInfo> DataTest::Snapshot(std::vector<ProviderJob> jobs) {
 }
 
 void DataTest::ExpectListReportAndExportRight(const JobInfo& job) {
-  EXPECT_EQ(ListLineMismatch(job, JobListLine(job)), "");
+  const JobSummary line{job.id, job.displayName, job.description, job.state};
+  EXPECT_EQ(ListLineMismatch(line, JobListLine(line)), "");
   const std::string report = FormatJobReport(job);
   EXPECT_EQ(ReportMismatch(job, report), "");
 

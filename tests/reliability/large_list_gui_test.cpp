@@ -72,7 +72,7 @@ class LargeListGui : public ::testing::Test {
 
   // Every `step`-th line of the list against the job it shows.
   void ExpectLinesRight(size_t step) {
-    const std::vector<JobInfo> jobs = EnumerateJobs();
+    const std::vector<JobSummary> jobs = EnumerateJobSummaries();
     ASSERT_EQ(static_cast<size_t>(jobBrowser->size()), jobs.size());
     for (size_t i = 0; i < jobs.size(); i += step) {
       ASSERT_EQ(ListLineMismatch(jobs[i], jobBrowser->text(static_cast<int>(i + 1))), "")

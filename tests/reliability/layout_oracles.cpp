@@ -154,7 +154,7 @@ std::string ReportMismatch(const JobInfo& job, const std::string& report) {
   return walk.finish();
 }
 
-std::string ListLineMismatch(const JobInfo& job, const std::string& line) {
+std::string ListLineMismatch(const JobSummary& job, const std::string& line) {
   for (char c : line) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return "a control byte in the line";

@@ -16,4 +16,4 @@ std::string ReportMismatch(const JobInfo& job, const std::string& report);
 // the one that ends formatting; each column the job's text with nothing added, dropped or reordered,
 // where only control characters may have been shown as something printable. A text of more than a
 // thousand characters may be cut, to no fewer than a thousand, the cut marked with an ellipsis.
-std::string ListLineMismatch(const JobInfo& job, const std::string& line);
+std::string ListLineMismatch(const JobSummary& job, const std::string& line);

@@ -17,6 +17,11 @@ JobInfo SmallJob() {
   return job;
 }
 
+JobSummary SmallSummary() {
+  const JobInfo job = SmallJob();
+  return {job.id, job.displayName, job.description, job.state};
+}
+
 TEST(TextOracles, JoinPairsAndReplaceLoneSurrogates) {
   EXPECT_EQ(ExpectedUtf8(WideText{WCHAR(0xD83D), WCHAR(0xDE80)}), "\xF0\x9F\x9A\x80");
   EXPECT_EQ(ExpectedUtf8(WideText{WCHAR(0xDE80), 'a', WCHAR(0xD83D)}),
@@ -48,21 +53,21 @@ TEST(TextOracles, TimeTextMustNameTheExactSecond) {
 }
 
 TEST(LayoutOracles, ListLineRejectsExtraColumnsCodesAndChanges) {
-  const JobInfo job = SmallJob();
+  const JobSummary job = SmallSummary();
   EXPECT_EQ(ListLineMismatch(job, "@.Nightly\t@.a b\t@.Queued"), "");
   EXPECT_EQ(ListLineMismatch(job, "Nightly\ta b\tQueued"), "");
   EXPECT_NE(ListLineMismatch(job, "@.Nightly\t@.a\tb\t@.Queued"), "") << "a TAB inside a column";
   EXPECT_NE(ListLineMismatch(job, "@.Nightly\t@.a\nb\t@.Queued"), "") << "a line feed";
   EXPECT_NE(ListLineMismatch(job, "@.Nightly\t@.ab\t@.Queued"), "") << "a character dropped";
   EXPECT_NE(ListLineMismatch(job, "@.Nightly\t@.a b\t@.Suspended"), "") << "another state";
-  JobInfo coded = job;
+  JobSummary coded = job;
   coded.displayName = Wide("@C1Nightly");
   EXPECT_NE(ListLineMismatch(coded, "@C1Nightly\t@.a b\t@.Queued"), "") << "a formatting code";
   EXPECT_EQ(ListLineMismatch(coded, "@.@C1Nightly\t@.a b\t@.Queued"), "");
 }
 
 TEST(LayoutOracles, ListLineAcceptsOnlyAMarkedCutOfALongText) {
-  JobInfo job = SmallJob();
+  JobSummary job = SmallSummary();
   job.description = Wide(std::string(5000, 'd'));
   const std::string cut = "@.Nightly\t@." + std::string(2000, 'd') + "\xE2\x80\xA6\t@.Queued";
   EXPECT_EQ(ListLineMismatch(job, cut), "");
