@@ -3,6 +3,8 @@
 //
 //   bits_fixture.exe wait           until the service answers, a bounded number of times
 //   bits_fixture.exe create <file>  empties the queue, creates the jobs, writes the list
+//   bits_fixture.exe remove <id>    cancels that job, as another user's program would, and waits
+//                                   until the service has dropped it
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -128,6 +130,13 @@ std::vector<PlannedJob> PlannedJobs() {
                  L"C:\\fixture\\answers-transferred-down.txt"),
       AnswersJob(L"answers: upload transferred", BG_JOB_TYPE_UPLOAD, kLocalSource,
                  L"C:\\fixture\\answers-transferred-up.txt"),
+      {L"control: removed by another process",
+       BG_JOB_TYPE_DOWNLOAD,
+       L"",
+       BG_JOB_PRIORITY_NORMAL,
+       L"Normal",
+       BG_NOTIFY_JOB_TRANSFERRED | BG_NOTIFY_JOB_ERROR,
+       {{L"http://127.0.0.1:9/control/removed.bin", L"C:\\fixture\\removed.bin"}}},
   };
 }
 
@@ -267,12 +276,60 @@ int Create(IBackgroundCopyManager* manager, const wchar_t* path) {
   return 0;
 }
 
+// Wine's service drops a cancelled job from its queue only when its transfer thread next runs,
+// and only a resumed job starts that thread: a job of one file is made and resumed for it (its
+// address is a closed port, so it fails at once), then cancelled in its turn.
+bool WakeTheTransferThread(IBackgroundCopyManager* manager) {
+  GUID id{};
+  ComPtr<IBackgroundCopyJob> job;
+  HRESULT hr = manager->CreateJob(L"Kestrelmoor fixture: wakes the transfer thread",
+                                  BG_JOB_TYPE_DOWNLOAD, &id, job.put());
+  if (SUCCEEDED(hr) && job) {
+    hr = job->AddFile(L"http://127.0.0.1:9/fixture/wake.bin", L"C:\\fixture\\wake.bin");
+  }
+  if (SUCCEEDED(hr) && job) hr = job->Resume();
+  if (FAILED(hr) || !job) {
+    std::printf("the transfer thread cannot be woken: 0x%08lx\n", static_cast<unsigned long>(hr));
+    return false;
+  }
+  Sleep(500);
+  job->Cancel();
+  return true;
+}
+
+int Remove(IBackgroundCopyManager* manager, const wchar_t* idText) {
+  GUID id{};
+  if (FAILED(IIDFromString(idText, &id))) {
+    std::printf("not a job identifier: %ls\n", idText);
+    return 2;
+  }
+  ComPtr<IBackgroundCopyJob> job;
+  HRESULT hr = manager->GetJob(id, job.put());
+  if (SUCCEEDED(hr) && job) hr = job->Cancel();
+  job.reset();
+  if (FAILED(hr)) {
+    std::printf("the job cannot be cancelled: 0x%08lx\n", static_cast<unsigned long>(hr));
+    return 1;
+  }
+  if (!WakeTheTransferThread(manager)) return 1;
+  for (int attempt = 0; attempt < 60; ++attempt) {
+    ComPtr<IBackgroundCopyJob> still;
+    if (manager->GetJob(id, still.put()) == static_cast<HRESULT>(BG_E_NOT_FOUND)) {
+      std::printf("removed %ls\n", idText);
+      return 0;
+    }
+    Sleep(500);
+  }
+  std::printf("the service still holds the cancelled job %ls\n", idText);
+  return 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (mode != L"wait" && !(mode == L"create" && argc > 2)) {
-    std::printf("usage: bits_fixture wait | create <file>\n");
+  if (mode != L"wait" && !((mode == L"create" || mode == L"remove") && argc > 2)) {
+    std::printf("usage: bits_fixture wait | create <file> | remove <id>\n");
     return 2;
   }
   ComApartment apartment;
@@ -280,5 +337,6 @@ int wmain(int argc, wchar_t** argv) {
   ComPtr<IBackgroundCopyManager> manager = ConnectWithRetries();
   if (!manager) return 1;
   if (mode == L"wait") return 0;
+  if (mode == L"remove") return Remove(manager.get(), argv[2]);
   return Create(manager.get(), argv[2]);
 }

@@ -1,8 +1,9 @@
-// The four control operations against the jobs bits_fixture.exe created in Wine's BITS, each
-// checked by a new snapshot, and the control methods' own answers in every state a job reaches in
-// Wine's service. Wine answers Resume of a job without files with BG_E_EMPTY, Suspend with
-// E_NOTIMPL, Cancel of a job with files with BG_S_UNABLE_TO_DELETE_FILES and Complete of one with
-// untransferred files with BG_S_PARTIAL_COMPLETE.
+// The four control operations and the check that a job is there, against the jobs
+// bits_fixture.exe created in Wine's BITS, each checked by a new snapshot, and the control methods'
+// own answers in every state a job reaches in Wine's service. Wine answers Resume of a job without
+// files with BG_E_EMPTY, Suspend with E_NOTIMPL, Cancel of a job with files with
+// BG_S_UNABLE_TO_DELETE_FILES and Complete of one with untransferred files with
+// BG_S_PARTIAL_COMPLETE.
 #include <algorithm>
 #include <cstdio>
 #include <cwctype>
@@ -14,6 +15,7 @@
 #include "bits/com_owners.h"
 #include "bits/job_control.h"
 #include "bits/job_snapshot.h"
+#include "bits_platform.h"
 #include "bits/utf8.h"
 #include "bits_platform.h"
 #include "wine_test_support.h"
@@ -54,6 +56,32 @@ std::map<WideText, WideText> SuspendedJobs() {
   const JobInfo* job = FindJob(snapshot, id);
   if (job == nullptr || job->state == finalState) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "the job is still listed as " << ToUtf8(job->state);
+}
+
+// Runs bits_fixture.exe, which lies beside this program, as a process of its own: another user's
+// program acting on the queue. Whether it succeeded.
+bool RunFixture(const std::wstring& arguments) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  if (length == 0 || length == MAX_PATH) return false;
+  std::wstring fixture(self, length);
+  fixture.erase(fixture.find_last_of(L"\\/") + 1);
+  fixture += L"bits_fixture.exe";
+  std::wstring commandLine = L"\"" + fixture + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(fixture.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  DWORD exitCode = 1;
+  if (WaitForSingleObject(process.hProcess, 120 * 1000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &exitCode);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return exitCode == 0;
 }
 
 WideText LowerCase(WideText text) {
@@ -125,6 +153,7 @@ TEST_F(JobControlUnderWine, AnIdentifierWrittenAnotherWayMatchesNoJob) {
     SCOPED_TRACE("identifier \"" + ToUtf8(variant) + "\"");
     EXPECT_FALSE(CancelJob(variant));
     EXPECT_FALSE(ResumeJob(variant));
+    EXPECT_FALSE(JobExists(variant));
     EXPECT_TRUE(ComFullyUninitialised());
   }
   EXPECT_EQ(SuspendedJobs(), before);
@@ -241,4 +270,25 @@ TEST_F(JobControlUnderWine, EachMethodAnswersInEveryStateAJobReachesHere) {
   EXPECT_EQ(StateOf(jobs[L"download cancelled"].get()), BG_JOB_STATE_ACKNOWLEDGED);
   EXPECT_FALSE(FileExists(L"C:\\fixture\\answers-upload-cancelled.txt"));
   EXPECT_TRUE(FileExists(L"C:\\fixture\\answers-transferred-down.txt")) << "Complete saves it";
+}
+
+TEST_F(JobControlUnderWine, AJobAnotherProcessRemovesAfterTheFillIsLeftAlone) {
+  const WideText id = IdOf(L"control: removed by another process");
+  const std::vector<JobSummary> lines = EnumerateJobSummaries();
+  ASSERT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [&](const JobSummary& line) { return line.id == id; }));
+  std::map<WideText, WideText> others = SuspendedJobs();
+  ASSERT_EQ(others.erase(id), 1u);
+
+  ASSERT_TRUE(RunFixture(L"remove " + id));
+
+  // Properties and Export find nothing to show, a control command stops before its question, and
+  // an operation that came too late changes nothing.
+  EXPECT_FALSE(ReadJobById(id).has_value());
+  EXPECT_FALSE(JobExists(id));
+  EXPECT_FALSE(CancelJob(id));
+  EXPECT_FALSE(ResumeJob(id));
+  EXPECT_TRUE(ComFullyUninitialised());
+  EXPECT_EQ(SuspendedJobs(), others);
+  EXPECT_TRUE(JobExists(IdOf(L"Kestrelmoor fixture: no description")));
 }

@@ -1,9 +1,11 @@
-// EnumerateJobs against Wine's own BITS service, holding the jobs bits_fixture.exe created.
+// EnumerateJobs, the list fill and a command's read of one job against Wine's own BITS service,
+// holding the jobs bits_fixture.exe created.
 // What Wine 8 does not implement is asserted as Wine answers it, so that a change in Wine shows:
 // GetOwner, GetNotifyCmdLine, GetErrorCount, GetPriority and GetTimes answer E_NOTIMPL;
 // SetPriority, SetMinimumRetryDelay and SetNoProgressTimeout are accepted but not kept; jobs and
 // their files are enumerated newest first.
 #include <cstdio>
+#include <optional>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -105,6 +107,34 @@ TEST(JobSnapshotUnderWine, ShowsWhatWineLeavesUnimplementedWithTheFallbacks) {
     EXPECT_TRUE(IsTimeText(job.created)) << ToUtf8(job.created);
     EXPECT_TRUE(IsTimeText(job.modified)) << ToUtf8(job.modified);
     EXPECT_TRUE(IsTimeText(job.completed)) << ToUtf8(job.completed);
+  }
+}
+
+TEST(JobSnapshotUnderWine, ListFillAndACommandsReadGiveWhatTheSnapshotGives) {
+  const std::vector<JobInfo> snapshot = EnumerateJobs();
+  const std::vector<JobSummary> lines = EnumerateJobSummaries();
+  EXPECT_TRUE(ComFullyUninitialised());
+  ASSERT_FALSE(snapshot.empty());
+  ASSERT_EQ(lines.size(), snapshot.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    SCOPED_TRACE(ToUtf8(snapshot[i].displayName));
+    EXPECT_EQ(lines[i].id, snapshot[i].id);
+    EXPECT_EQ(lines[i].displayName, snapshot[i].displayName);
+    EXPECT_EQ(lines[i].description, snapshot[i].description);
+    EXPECT_EQ(lines[i].state, snapshot[i].state);
+
+    std::optional<JobInfo> read = ReadJobById(snapshot[i].id);
+    EXPECT_TRUE(ComFullyUninitialised());
+    ASSERT_TRUE(read.has_value());
+    // Wine's GetTimes hands back whatever the service's stack held, so two reads of one job may
+    // differ there; every other field must be the snapshot's.
+    JobInfo whole = snapshot[i];
+    for (JobInfo* job : {&whole, &*read}) {
+      EXPECT_TRUE(IsTimeText(job->created) && IsTimeText(job->modified) &&
+                  IsTimeText(job->completed));
+      job->created = job->modified = job->completed = L"";
+    }
+    EXPECT_EQ(DescribeJob(*read), DescribeJob(whole));
   }
 }
 
