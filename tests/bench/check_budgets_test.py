@@ -72,24 +72,32 @@ class BudgetCheck(unittest.TestCase):
         self.assertEqual(len(lines), 1, output)
         return lines[0].split()[0]
 
-    def wine_run(self, case_ms, floor_ms):
+    def wine_run(self, case_ms, floor_ms, fill_ms=19, fill_floor_ms=18):
         return {"benchmarks": [median("WineEnumerateJobs/300/3", case_ms),
-                               median("WineEnumerateJobsFloor/300/3", floor_ms)]}
+                               median("WineEnumerateJobsFloor/300/3", floor_ms),
+                               median("WineListFill/300/3", fill_ms),
+                               median("WineListFillFloor/300/3", fill_floor_ms),
+                               median("WineProperties/300/3", 0.3),
+                               median("WinePropertiesFloor/300/3", 0.29),
+                               median("WineCancel/300/3", 20)]}
 
     def test_everything_within_its_budget_passes(self):
         status, output = self.run_check("--native", self.write("n.json", native_run()),
                                         "--wine", self.write("w.json", self.wine_run(105, 100)))
         self.assertEqual(status, 0, output)
-        self.assertEqual(output.count("PASS"), 6, output)
+        self.assertEqual(output.count("PASS"), 8, output)
         self.assertNotIn("FAIL", output)
 
     def test_a_ratio_above_its_limit_fails_and_sets_the_status(self):
         run = native_run(**{"EnumerateJobs/10000/10": 91, "EnumerateJobs/100000/10": 600})
+        wine = self.wine_run(111, 100, fill_ms=25, fill_floor_ms=20)
         status, output = self.run_check("--native", self.write("n.json", run),
-                                        "--wine", self.write("w.json", self.wine_run(111, 100)))
+                                        "--wine", self.write("w.json", wine))
         self.assertEqual(status, 1)
         self.assertEqual(self.verdict(output, "10,000 x 10 at most 3x"), "FAIL")
-        self.assertEqual(self.verdict(output, "under Wine"), "FAIL")
+        self.assertEqual(self.verdict(output, "EnumerateJobs under Wine"), "FAIL")
+        self.assertEqual(self.verdict(output, "list fill under Wine"), "FAIL")
+        self.assertEqual(self.verdict(output, "a command's lookup"), "PASS")
         # 600 / 91 is below 12: only the budgets over their limit fail.
         self.assertEqual(self.verdict(output, "(linear)"), "PASS")
 
@@ -104,8 +112,9 @@ class BudgetCheck(unittest.TestCase):
         self.assertIn("CancelJobLookup/10000 was not measured", output)
         self.assertEqual(self.verdict(output, "ReloadJobList of"), "FAIL")
         self.assertIn("no display", output)
-        # No results from Wine at all: its budget is not passed by default.
-        self.assertEqual(self.verdict(output, "under Wine"), "FAIL")
+        # No results from Wine at all: its budgets are not passed by default.
+        self.assertEqual(self.verdict(output, "EnumerateJobs under Wine"), "FAIL")
+        self.assertEqual(self.verdict(output, "list fill under Wine"), "FAIL")
 
     def test_the_median_is_read_not_the_mean_nor_a_single_repetition(self):
         run = native_run()

@@ -1,13 +1,12 @@
-// EnumerateJobs against Wine's BITS, a real service in a process of its own, beside the floor of
-// the same COM calls without records, and what the list fill and the commands ask of the service.
-// Here the calls cross processes, so they are the cost, and what the program adds must all but
-// vanish beside them.
+// EnumerateJobs, the list fill and a command's read against Wine's BITS, a real service in a
+// process of its own, each beside the floor of the same COM calls without records, and the whole
+// of a Cancel. Here the calls cross processes, so they are the cost, and what the program adds
+// must all but vanish beside them.
 //
 //   kestrelmoor_wine_bench.exe create <jobs> <files>
 //       puts that many suspended jobs of that many files each into an empty queue
 //   kestrelmoor_wine_bench.exe run <jobs> <files> <repetitions> <results.json>
 //       times each case once per turn, taking turns, and writes the figures (wine_bench_json.h)
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
@@ -113,20 +112,13 @@ bool ReadsTheQueue(unsigned jobs, unsigned files, std::vector<WideText>& ids) {
 // What the program asks of the service for the list fill and for a command, in the order
 // app/job_list.cpp and app/job_commands.cpp ask it; those need the toolkit, which has no Windows
 // build here. Each answers whether it found what it needed.
-bool ListFill() { return !EnumerateJobs().empty(); }
+bool ListFill() { return !EnumerateJobSummaries().empty(); }
 
-// Properties and Export: the record of the job the selected line showed, in a new snapshot.
-bool SelectedJobRecord(const WideText& id) {
-  const std::vector<JobInfo> snapshot = EnumerateJobs();
-  return std::any_of(snapshot.begin(), snapshot.end(),
-                     [&](const JobInfo& job) { return job.id == id; });
-}
+// Properties and Export: the record of the job the selected line showed.
+bool SelectedJobRecord(const WideText& id) { return ReadJobById(id).has_value(); }
 
-// Cancel answered with Yes: the job found again before the question, the change, and the refill.
-bool CancelCommand(const WideText& id) {
-  if (!SelectedJobRecord(id) || !CancelJob(id)) return false;
-  return ListFill();
-}
+// Cancel answered with Yes: the look for the job before the question, the change, and the refill.
+bool CancelCommand(const WideText& id) { return JobExists(id) && CancelJob(id) && ListFill(); }
 
 // Wine's COM can stall for good when the service drops the last object of an interface type while
 // it still counts a call on that type as running: the release then waits for a call that never
@@ -212,12 +204,14 @@ int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resu
     std::printf("the queue's first job and file cannot be held\n");
     return 1;
   }
-  // Properties reads the jobs of the front half of the queue in turn; Cancel takes the jobs of the
-  // back half out of it, each once.
+  // Properties and its floor read the jobs of the front half of the queue in turn; Cancel takes
+  // the jobs of the back half out of it, each once.
   const size_t half = ids.size() / 2;
   size_t shown = 0;
   size_t cancelled = half;
   auto properties = [&] { return SelectedJobRecord(ids[shown++ % half]); };
+  size_t shownByFloor = 0;
+  auto propertiesFloor = [&] { return JobReadCallsFloor(ids[shownByFloor++ % half]).jobs == 1; };
   auto cancel = [&] { return cancelled < ids.size() && CancelCommand(ids[cancelled++]); };
   const std::string shape = "/" + std::to_string(jobs) + "/" + std::to_string(files);
   std::vector<BenchCase> cases = {
@@ -230,8 +224,12 @@ int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resu
        [](TimedCase& timed) { return TimeOnce(timed, [] { return SnapshotCallsFloor().jobs > 0; }); }},
       {{"WineListFill" + shape, {}, {}, {}},
        [](TimedCase& timed) { return TimeOnce(timed, ListFill); }},
+      {{"WineListFillFloor" + shape, {}, {}, {}},
+       [](TimedCase& timed) { return TimeOnce(timed, [] { return ListFillCallsFloor() > 0; }); }},
       {{"WineProperties" + shape, {}, {}, {}},
        [&](TimedCase& timed) { return TimeCommands(timed, properties); }},
+      {{"WinePropertiesFloor" + shape, {}, {}, {}},
+       [&](TimedCase& timed) { return TimeCommands(timed, propertiesFloor); }},
       {{"WineCancel" + shape, {}, {}, {}},
        [&](TimedCase& timed) { return TimeCommands(timed, cancel); }},
   };
