@@ -43,8 +43,26 @@ bool IsShownAsWritten(const WideText& text) {
 // after it aside, and a line break or other control character would break or garble the line; each
 // is shown as a blank, so every line has exactly its three columns. Only a text that needs it is
 // copied to be mended: the list is filled with every job of every user.
+// Plain printable ASCII, what most job texts are, is its own UTF-8: it is copied in the pass that
+// checks it. Anything else is left to the platform's converter.
+bool AppendPlainAscii(const WideText& text, std::string& line) {
+  if (text.size() > kMostShownInColumn) return false;
+  const size_t start = line.size();
+  line.resize(start + text.size());
+  char* out = &line[start];
+  for (WCHAR unit : text) {
+    if (unit < 0x20 || unit >= 0x7F) {
+      line.resize(start);
+      return false;
+    }
+    *out++ = static_cast<char>(unit);
+  }
+  return true;
+}
+
 void AppendColumn(const WideText& text, std::string& line) {
   line += kLiteralColumn;
+  if (AppendPlainAscii(text, line)) return;
   if (IsShownAsWritten(text)) {
     AppendUtf8(text, line);
     return;
