@@ -180,17 +180,40 @@ bool TimeCommands(TimedCase& timed, const std::function<bool()>& command) {
   return true;
 }
 
+// A case and its floor, run by turns one call at a time, each going first every other round,
+// until `leastMilliseconds` have passed (one round at least); the turn records the mean of one of
+// each. Side by side, both meet the same load on the machine and in the service, which a budget
+// as tight as theirs needs.
+bool TimeSideBySide(TimedCase& timed, const std::function<bool()>& work, TimedCase& floorTimed,
+                    const std::function<bool()>& floor, double leastMilliseconds, bool floorFirst) {
+  double milliseconds[2] = {};
+  double cpuMilliseconds[2] = {};
+  unsigned rounds = 0;
+  const Clock::time_point start = Clock::now();
+  do {
+    for (int step = 0; step < 2; ++step) {
+      const int which = (step == 0) == (floorFirst == (rounds % 2 == 0)) ? 1 : 0;
+      const double cpu = ProcessCpuMilliseconds();
+      const Clock::time_point begun = Clock::now();
+      if (!(which == 0 ? work() : floor())) return false;
+      milliseconds[which] += Elapsed(begun, Clock::now());
+      cpuMilliseconds[which] += ProcessCpuMilliseconds() - cpu;
+    }
+    ++rounds;
+  } while (Elapsed(start, Clock::now()) < leastMilliseconds);
+  timed.milliseconds.push_back(milliseconds[0] / rounds);
+  timed.cpuMilliseconds.push_back(cpuMilliseconds[0] / rounds);
+  floorTimed.milliseconds.push_back(milliseconds[1] / rounds);
+  floorTimed.cpuMilliseconds.push_back(cpuMilliseconds[1] / rounds);
+  return true;
+}
+
 bool WriteText(const wchar_t* path, const std::string& text) {
   FILE* file = _wfopen(path, L"wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   return std::fclose(file) == 0 && written;
 }
-
-struct BenchCase {
-  TimedCase timed;
-  std::function<bool(TimedCase&)> time;
-};
 
 int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resultsPath) {
   // Also the first connection, which starts the service's side of things: not timed.
@@ -214,45 +237,54 @@ int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resu
   auto propertiesFloor = [&] { return JobReadCallsFloor(ids[shownByFloor++ % half]).jobs == 1; };
   auto cancel = [&] { return cancelled < ids.size() && CancelCommand(ids[cancelled++]); };
   const std::string shape = "/" + std::to_string(jobs) + "/" + std::to_string(files);
-  std::vector<BenchCase> cases = {
-      {{"WineEnumerateJobs" + shape, {}, {}, {}},
-       [](TimedCase& timed) {
-         TimeSnapshot(timed);
-         return true;
-       }},
-      {{"WineEnumerateJobsFloor" + shape, {}, {}, {}},
-       [](TimedCase& timed) { return TimeOnce(timed, [] { return SnapshotCallsFloor().jobs > 0; }); }},
-      {{"WineListFill" + shape, {}, {}, {}},
-       [](TimedCase& timed) { return TimeOnce(timed, ListFill); }},
-      {{"WineListFillFloor" + shape, {}, {}, {}},
-       [](TimedCase& timed) { return TimeOnce(timed, [] { return ListFillCallsFloor() > 0; }); }},
-      {{"WineProperties" + shape, {}, {}, {}},
-       [&](TimedCase& timed) { return TimeCommands(timed, properties); }},
-      {{"WinePropertiesFloor" + shape, {}, {}, {}},
-       [&](TimedCase& timed) { return TimeCommands(timed, propertiesFloor); }},
-      {{"WineCancel" + shape, {}, {}, {}},
-       [&](TimedCase& timed) { return TimeCommands(timed, cancel); }},
+  std::vector<TimedCase> figures;
+  for (const char* name : {"WineEnumerateJobs", "WineEnumerateJobsFloor", "WineListFill",
+                           "WineListFillFloor", "WineProperties", "WinePropertiesFloor",
+                           "WineCancel"}) {
+    figures.push_back(TimedCase{name + shape, {}, {}, {}});
+  }
+  TimedCase& snapshot = figures[0];
+  TimedCase& snapshotFloor = figures[1];
+  TimedCase& listFill = figures[2];
+  TimedCase& listFillFloor = figures[3];
+  TimedCase& shownJob = figures[4];
+  TimedCase& shownJobFloor = figures[5];
+  TimedCase& cancelCommand = figures[6];
+  auto listFillCalls = [] { return ListFillCallsFloor() > 0; };
+  const std::vector<std::function<bool(unsigned turn)>> steps = {
+      [&](unsigned) {
+        TimeSnapshot(snapshot);
+        return true;
+      },
+      [&](unsigned) { return TimeOnce(snapshotFloor, [] { return SnapshotCallsFloor().jobs > 0; }); },
+      [&](unsigned turn) {
+        return TimeSideBySide(listFill, ListFill, listFillFloor, listFillCalls, 0, turn % 2 == 1);
+      },
+      [&](unsigned turn) {
+        return TimeSideBySide(shownJob, properties, shownJobFloor, propertiesFloor, 4000,
+                              turn % 2 == 1);
+      },
+      [&](unsigned) { return TimeCommands(cancelCommand, cancel); },
   };
-  // Taking turns, each case going first as often as the others, spreads whatever else the machine
+  // Taking turns, each step going first as often as the others, spreads whatever else the machine
   // and the service do evenly over all of them.
   for (unsigned turn = 0; turn < repetitions; ++turn) {
-    std::printf("turn %u of %u:", turn + 1, repetitions);
-    for (size_t i = 0; i < cases.size(); ++i) {
-      BenchCase& bench = cases[(turn + i) % cases.size()];
-      if (!bench.time(bench.timed)) {
-        std::printf("\n%s did not find what it needed\n", bench.timed.name.c_str());
+    for (size_t i = 0; i < steps.size(); ++i) {
+      if (!steps[(turn + i) % steps.size()](turn)) {
+        std::printf("turn %u: a case did not find what it needed\n", turn + 1);
         return 1;
       }
-      // A run takes minutes against the service: each figure is shown as it comes.
-      std::printf(" %s %.0f ms;", bench.timed.name.c_str(), bench.timed.milliseconds.back());
+    }
+    // A run takes minutes against the service: each turn's figures are shown as they come.
+    std::printf("turn %u of %u:", turn + 1, repetitions);
+    for (const TimedCase& timed : figures) {
+      std::printf(" %s %.0f ms;", timed.name.c_str(), timed.milliseconds.back());
     }
     std::printf("\n");
   }
-  std::vector<TimedCase> figures;
-  for (const BenchCase& bench : cases) {
-    std::printf("%-28s %10.2f ms (median of %u)\n", bench.timed.name.c_str(),
-                Median(bench.timed.milliseconds), repetitions);
-    figures.push_back(bench.timed);
+  for (const TimedCase& timed : figures) {
+    std::printf("%-28s %10.2f ms (median of %u)\n", timed.name.c_str(), Median(timed.milliseconds),
+                repetitions);
   }
   if (!WriteText(resultsPath, BenchmarkJson(figures))) {
     std::printf("cannot write the results\n");
