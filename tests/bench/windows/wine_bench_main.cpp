@@ -123,7 +123,7 @@ bool CancelCommand(const WideText& id) { return JobExists(id) && CancelJob(id) &
 // Wine's COM can stall for good when the service drops the last object of an interface type while
 // it still counts a call on that type as running: the release then waits for a call that never
 // ends. One object of every type a snapshot uses, held for the whole run, keeps each type in
-// service between snapshots, for the snapshot and the floor alike.
+// service between snapshots, for every case and floor alike.
 struct HeldInterfaceTypes {
   ComPtr<IBackgroundCopyManager> manager;
   ComPtr<IEnumBackgroundCopyJobs> jobs;
@@ -216,15 +216,16 @@ bool WriteText(const wchar_t* path, const std::string& text) {
 }
 
 int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resultsPath) {
-  // Also the first connection, which starts the service's side of things: not timed.
-  std::vector<WideText> ids;
-  if (!ReadsTheQueue(jobs, files, ids)) {
-    std::printf("the queue is not the one the benchmark was asked for\n");
-    return 1;
-  }
+  // Held before the first snapshot too, which stalled once without them. Also the first
+  // connection, which starts the service's side of things: not timed.
   HeldInterfaceTypes held;
   if (!HoldInterfaceTypes(held)) {
     std::printf("the queue's first job and file cannot be held\n");
+    return 1;
+  }
+  std::vector<WideText> ids;
+  if (!ReadsTheQueue(jobs, files, ids)) {
+    std::printf("the queue is not the one the benchmark was asked for\n");
     return 1;
   }
   // Properties and its floor read the jobs of the front half of the queue in turn; Cancel takes
