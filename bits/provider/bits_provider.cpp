@@ -151,8 +151,9 @@ HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
 
 // Pure parsing, as Windows' needs no service; a test can still fail it through the observer.
 HRESULT IIDFromString(LPCOLESTR text, IID* iid) {
-  if (installedProvider != nullptr) {
-    if (const std::optional<HRESULT> answer = Observe(*installedProvider, Call::IIDFromString, nullptr))
+  BitsProvider* provider = installedProvider;
+  if (provider != nullptr) {
+    if (const std::optional<HRESULT> answer = Observe(*provider, Call::IIDFromString, nullptr))
       return *answer;
   }
   if (iid == nullptr) return E_INVALIDARG;

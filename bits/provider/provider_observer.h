@@ -7,9 +7,9 @@
 #include "bits_platform.h"
 
 // Call names. A runtime function is named as itself: "CoInitializeEx", "CoUninitialize",
-// "CoCreateInstance", "OleRun", "StringFromCLSID", "IIDFromString", "CoTaskMemFree". A method is named
-// "Interface::Method" after the interface pointer it was called through, IUnknown's three methods
-// included:
+// "CoCreateInstance", "OleRun", "StringFromCLSID", "IIDFromString", "CoTaskMemFree". A method is
+// named "Interface::Method" after the interface pointer it was called through, IUnknown's three
+// methods included:
 //   "IUnknown::..."                   the object CoCreateInstance hands out
 //   "IBackgroundCopyManager::..."     the manager that object's QueryInterface hands out
 //   "IEnumBackgroundCopyJobs::..."    the job enumerator

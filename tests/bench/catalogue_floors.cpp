@@ -1,6 +1,6 @@
-// Mirrors job_snapshot.cpp, job_reads.cpp and job_control.cpp call for call. The owners are declared in the same
-// order there and here, so strings are freed and interfaces released in the same sequence; the
-// floor tests compare the two sequences call by call.
+// Mirrors job_snapshot.cpp, job_reads.cpp and job_control.cpp call for call. The owners are
+// declared in the same order there and here, so strings are freed and interfaces released in the
+// same sequence; the floor tests compare the two sequences call by call.
 #include "catalogue_floors.h"
 
 #include "bits/bits_manager.h"

@@ -172,7 +172,8 @@ def table_row(case, beside, cases):
     if not usable(other):
         return row + f"   {problem(cases, beside)}"
     reference = milliseconds(other)
-    row += f"   {beside:<30} {format_time(reference):>10}   {format_ratio(milliseconds(entry) / reference):>8}"
+    ratio = format_ratio(milliseconds(entry) / reference)
+    row += f"   {beside:<30} {format_time(reference):>10}   {ratio:>8}"
     if "drop_ms" in entry:
         whole = milliseconds(entry) + float(entry["drop_ms"])
         row += f"   drop {format_time(float(entry['drop_ms']))}, {whole / reference:.2f}x with it"

@@ -103,7 +103,8 @@ class BudgetCheck(unittest.TestCase):
 
     def test_a_missing_or_failed_case_is_never_a_pass(self):
         run = native_run()
-        run["benchmarks"] = [e for e in run["benchmarks"] if e["run_name"] != "CancelJobLookup/10000"]
+        run["benchmarks"] = [e for e in run["benchmarks"]
+                             if e["run_name"] != "CancelJobLookup/10000"]
         run["benchmarks"].append(case("ReloadJobList/10000/10", 0.1, error_occurred=True,
                                       error_message="no display: run the suite under Xvfb"))
         status, output = self.run_check("--native", self.write("n.json", run))

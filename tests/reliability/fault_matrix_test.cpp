@@ -1,5 +1,5 @@
-// Every call that EnumerateJobs, the list fill, a command's read of one job, the check that a job is
-// there and the four control operations make, failed in turn: the matrix comes from the call
+// Every call that EnumerateJobs, the list fill, a command's read of one job, the check that a job
+// is there and the four control operations make, failed in turn: the matrix comes from the call
 // sequence of a clean run, so a call added to any of them cannot escape it. After each run the
 // answer must follow the failure tables and the connection must be fully given back.
 #include <gtest/gtest.h>
@@ -201,10 +201,10 @@ TEST_P(ListFillFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythin
       },
       runs);
   RecordProperty("faulted_runs", runs);
-  for (const char* call : {"CoInitializeEx", "IBackgroundCopyManager::EnumJobs",
-                           "IEnumBackgroundCopyJobs::Next", "IBackgroundCopyJob::GetId",
-                           "IBackgroundCopyJob::GetDisplayName", "IBackgroundCopyJob::GetDescription",
-                           "IBackgroundCopyJob::GetState", "StringFromCLSID"}) {
+  for (const char* call :
+       {"CoInitializeEx", "IBackgroundCopyManager::EnumJobs", "IEnumBackgroundCopyJobs::Next",
+        "IBackgroundCopyJob::GetId", "IBackgroundCopyJob::GetDisplayName",
+        "IBackgroundCopyJob::GetDescription", "IBackgroundCopyJob::GetState", "StringFromCLSID"}) {
     EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
   }
 

@@ -271,7 +271,8 @@ std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& si
   }
   std::vector<JobInfo> given;
   if (actual) given.push_back(*actual);
-  const std::vector<JobInfo> expected = SnapshotUnderFault({clean}, site, nullOutput, given, problem);
+  const std::vector<JobInfo> expected =
+      SnapshotUnderFault({clean}, site, nullOutput, given, problem);
   if (expected.size() != 1) {
     problem = "the rules leave no record after " + site.call;
     return std::nullopt;

@@ -257,7 +257,9 @@ int Run(unsigned jobs, unsigned files, unsigned repetitions, const wchar_t* resu
         TimeSnapshot(snapshot);
         return true;
       },
-      [&](unsigned) { return TimeOnce(snapshotFloor, [] { return SnapshotCallsFloor().jobs > 0; }); },
+      [&](unsigned) {
+        return TimeOnce(snapshotFloor, [] { return SnapshotCallsFloor().jobs > 0; });
+      },
       [&](unsigned turn) {
         return TimeSideBySide(listFill, ListFill, listFillFloor, listFillCalls, 0, turn % 2 == 1);
       },
