@@ -39,12 +39,9 @@ bool IsShownAsWritten(const WideText& text) {
   return true;
 }
 
-// Job texts are chosen by other users. A TAB would open a column of its own and push the fields
-// after it aside, and a line break or other control character would break or garble the line; each
-// is shown as a blank, so every line has exactly its three columns. Only a text that needs it is
-// copied to be mended: the list is filled with every job of every user.
 // Plain printable ASCII, what most job texts are, is its own UTF-8: it is copied in the pass that
-// checks it. Anything else is left to the platform's converter.
+// checks it, which keeps the list's fill within its budget beside the reads. Anything else is left
+// to the platform's converter.
 bool AppendPlainAscii(const WideText& text, std::string& line) {
   if (text.size() > kMostShownInColumn) return false;
   const size_t start = line.size();
@@ -60,6 +57,10 @@ bool AppendPlainAscii(const WideText& text, std::string& line) {
   return true;
 }
 
+// Job texts are chosen by other users. A TAB would open a column of its own and push the fields
+// after it aside, and a line break or other control character would break or garble the line; each
+// is shown as a blank, so every line has exactly its three columns. Only a text that needs it is
+// copied to be mended: the list is filled with every job of every user.
 void AppendColumn(const WideText& text, std::string& line) {
   line += kLiteralColumn;
   if (AppendPlainAscii(text, line)) return;
