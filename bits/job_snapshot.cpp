@@ -36,17 +36,31 @@ class JobBatch {
   IBackgroundCopyJob* jobs_[kJobsPerNext] = {};
 };
 
-void ReadAllJobs(std::vector<JobInfo>& result) {
+// A walk of every user's jobs, with what it holds in the order it gives them back: the enumerator,
+// then the manager, then COM.
+struct QueueWalk {
   ComApartment apartment;
-  if (!apartment.initialised()) return;
-  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
-  if (!manager) return;
-  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
-  if (!enumerator) return;
+  ComPtr<IBackgroundCopyManager> manager;
+  ComPtr<IEnumBackgroundCopyJobs> enumerator;
+};
+
+// False, with whatever was obtained given back when `walk` ends, when COM, the manager or the
+// enumerator cannot be had.
+bool StartWalk(QueueWalk& walk) {
+  if (!walk.apartment.initialised()) return false;
+  walk.manager = CreateBitsManager();
+  if (!walk.manager) return false;
+  walk.enumerator = EnumerateAllUsersJobs(walk.manager.get());
+  return static_cast<bool>(walk.enumerator);
+}
+
+void ReadAllJobs(std::vector<JobInfo>& result) {
+  QueueWalk walk;
+  if (!StartWalk(walk)) return;
   for (;;) {
     ComPtr<IBackgroundCopyJob> job;
     ULONG fetched = 0;
-    if (enumerator->Next(1, job.put(), &fetched) != S_OK || fetched != 1 || !job) break;
+    if (walk.enumerator->Next(1, job.put(), &fetched) != S_OK || fetched != 1 || !job) break;
     result.push_back(ReadJobRecord(job.get()));
   }
 }
@@ -55,16 +69,12 @@ void ReadAllJobs(std::vector<JobInfo>& result) {
 // asked, says so with S_FALSE or fails has ended the walk, and the jobs it did hand out are read.
 // The count fetched is never trusted beyond the batch's size.
 void ReadAllSummaries(std::vector<JobSummary>& result) {
-  ComApartment apartment;
-  if (!apartment.initialised()) return;
-  ComPtr<IBackgroundCopyManager> manager = CreateBitsManager();
-  if (!manager) return;
-  ComPtr<IEnumBackgroundCopyJobs> enumerator = EnumerateAllUsersJobs(manager.get());
-  if (!enumerator) return;
+  QueueWalk walk;
+  if (!StartWalk(walk)) return;
   for (;;) {
     JobBatch batch;
     ULONG fetched = 0;
-    const HRESULT answer = enumerator->Next(kJobsPerNext, batch.put(), &fetched);
+    const HRESULT answer = walk.enumerator->Next(kJobsPerNext, batch.put(), &fetched);
     if (FAILED(answer)) return;
     const ULONG handedOut = fetched < kJobsPerNext ? fetched : kJobsPerNext;
     for (ULONG i = 0; i < handedOut; ++i) {
