@@ -292,17 +292,17 @@ class Desktop:
         self.wait_for(lambda: all(w.id != window.id for w in self.windows()),
                       f'window "{window.title}" ({window.id:#x}) to close', timeout)
 
+    def new_unnamed(self, before, min_height=20):
+        """The tallest window without a name that was not there before, or None. An open menu
+        also shows its title in a small window of its own; the items are in the tallest one."""
+        old = {w.id for w in before}
+        fresh = [w for w in self.windows()
+                 if w.id not in old and not w.title and w.h >= min_height and w.w > 1]
+        return max(fresh, key=lambda w: w.h) if fresh else None
+
     def wait_new_unnamed(self, before, what, min_height=20, timeout=None):
         """A menu or popup: a window without a name that was not there before."""
-        old = {w.id for w in before}
-
-        def probe():
-            fresh = [w for w in self.windows()
-                     if w.id not in old and not w.title and w.h >= min_height and w.w > 1]
-            # An open menu also shows its title in a small window of its own; the items are in
-            # the tallest one.
-            return max(fresh, key=lambda w: w.h) if fresh else None
-        return self.wait_for(probe, what, timeout)
+        return self.wait_for(lambda: self.new_unnamed(before, min_height), what, timeout)
 
     def geometry(self, window):
         return next((w for w in self.windows() if w.id == window.id), None)
@@ -632,14 +632,17 @@ class App:
         before = self.desktop.windows()
         left, right = self.bar_titles()[title_index]
         self.desktop.click((left + right) // 2, self.main.y + 15)
-        menu = self.desktop.wait_new_unnamed(before, f"menu {title_index + 1} of the menu bar")
-        return menu, self.wait_items(menu, expected_items)
+        return self.wait_menu(before, f"menu {title_index + 1} of the menu bar", expected_items)
 
-    def wait_items(self, menu, expected_items):
-        return self.desktop.wait_for(
-            lambda: (lambda rows: rows if len(rows) == expected_items else None)(
-                self.item_rows(menu)),
-            f"{expected_items} items in the open menu")
+    def wait_menu(self, before, what, expected_items):
+        """The menu that opened since `before`, with the rows of its items. The menu's title box
+        may be mapped before the window of its items, so the menu is looked for afresh until one
+        shows them all."""
+        def probe():
+            menu = self.desktop.new_unnamed(before)
+            rows = self.item_rows(menu) if menu else []
+            return (menu, rows) if len(rows) == expected_items else None
+        return self.desktop.wait_for(probe, f"{what} with {expected_items} items")
 
     def choose_item(self, menu, rows, index):
         top, bottom = rows[index]
@@ -655,8 +658,7 @@ class App:
         before = self.desktop.windows()
         self.focus_main()
         self.desktop.keys(f"alt+{title_letter}")
-        menu = self.desktop.wait_new_unnamed(before, f"the menu opened by Alt+{title_letter}")
-        self.wait_items(menu, expected_items)
+        menu, _ = self.wait_menu(before, f"the menu opened by Alt+{title_letter}", expected_items)
         self.desktop.keys(item_letter)
         self.desktop.wait_gone(menu)
 
@@ -664,8 +666,7 @@ class App:
         """Right-clicks at screen point x, y and waits for the six-item popup."""
         before = self.desktop.windows()
         self.desktop.click(x, y, button=3)
-        menu = self.desktop.wait_new_unnamed(before, "the job list's popup menu")
-        return menu, self.wait_items(menu, 6)
+        return self.wait_menu(before, "the job list's popup menu", 6)
 
     def popup_command(self, item_index, at_line=None, at=None):
         point = at or self.line_point(at_line or 1, x=400)
