@@ -61,70 +61,6 @@ class FaultMatrixTest : public ::testing::Test {
   ProviderProbe probe{provider};
 };
 
-// ---- The snapshot
-
-class SnapshotFaultMatrix : public FaultMatrixTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(SnapshotFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythingBack) {
-  const bool outer = GetParam();
-  const std::vector<ProviderJob> queue = MatrixSnapshotQueue();
-  EnterOuterApartment(outer);
-
-  Prepare(queue, {});
-  const std::vector<JobInfo> clean = EnumerateJobs();
-  ASSERT_EQ(clean.size(), queue.size());
-  ExpectGivenBack(probe, false, outer);
-  const std::vector<CallSite> sites = CallSitesOf(probe.calls);
-
-  std::set<std::string> failedCalls;
-  int runs = 0;
-  for (const CallSite& site : sites) {
-    if (!CanBeFaulted(site.call)) continue;
-    for (bool nullOutput : {false, true}) {
-      if (nullOutput && !HandsBackSomething(site.call)) continue;
-      SCOPED_TRACE(Describe(site, nullOutput));
-      const HRESULT code = site.call == "CoInitializeEx" ? RPC_E_CHANGED_MODE : E_FAIL;
-      Prepare(queue, {ProviderFault{site.call, site.nth, code, nullOutput}});
-
-      const std::vector<JobInfo> actual = EnumerateJobs();
-
-      ASSERT_GE(probe.uses(site.call), site.nth) << "the failing call was not reached";
-      std::string problem;
-      const std::vector<JobInfo> expected =
-          SnapshotUnderFault(clean, site, nullOutput, actual, problem);
-      EXPECT_EQ(problem, "");
-      ASSERT_EQ(actual.size(), expected.size());
-      for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(FirstDifference(expected[i], actual[i]), "") << "job " << i;
-      }
-      const bool initFailed = site.call == "CoInitializeEx";
-      if (initFailed) {
-        EXPECT_EQ(probe.calls, std::vector<std::string>{"CoInitializeEx"});
-      }
-      ExpectGivenBack(probe, initFailed, outer);
-      failedCalls.insert(site.call);
-      ++runs;
-    }
-  }
-  RecordProperty("faulted_runs", runs);
-  // The queue is small but reaches every kind of call the snapshot makes.
-  for (const char* call :
-       {"CoInitializeEx", "CoCreateInstance", "OleRun", "IUnknown::QueryInterface",
-        "IBackgroundCopyManager::EnumJobs", "IEnumBackgroundCopyJobs::Next",
-        "IBackgroundCopyJob::GetTimes", "IBackgroundCopyJob::GetNotifyInterface",
-        "IBackgroundCopyJob2::GetNotifyCmdLine", "IEnumBackgroundCopyFiles::Next",
-        "IBackgroundCopyFile::GetProgress", "StringFromCLSID"}) {
-    EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Apartments, SnapshotFaultMatrix, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "OnAnInitialisedThread" : "OnAFreshThread";
-                         });
-
-// ---- The list fill, which asks for jobs in batches
-
 // Every faultable call of a clean run, failed and (where it hands something back) succeeding with
 // nothing, in turn: `run` makes the faulted run and checks its answer.
 template <class Run>
@@ -145,6 +81,65 @@ std::set<std::string> FailEachCall(const std::vector<CallSite>& sites, ProviderP
   }
   return failedCalls;
 }
+
+// The parameter's name: the test itself stands for a thread on which the toolkit has already
+// initialised COM, or for a fresh one.
+std::string ApartmentName(const ::testing::TestParamInfo<bool>& info) {
+  return info.param ? "OnAnInitialisedThread" : "OnAFreshThread";
+}
+
+// ---- The snapshot
+
+class SnapshotFaultMatrix : public FaultMatrixTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SnapshotFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythingBack) {
+  const bool outer = GetParam();
+  const std::vector<ProviderJob> queue = MatrixSnapshotQueue();
+  EnterOuterApartment(outer);
+
+  Prepare(queue, {});
+  const std::vector<JobInfo> clean = EnumerateJobs();
+  ASSERT_EQ(clean.size(), queue.size());
+  ExpectGivenBack(probe, false, outer);
+  const std::vector<CallSite> sites = CallSitesOf(probe.calls);
+
+  int runs = 0;
+  const std::set<std::string> failedCalls = FailEachCall(
+      sites, probe,
+      [&](const CallSite& site, const ProviderFault& fault) {
+        Prepare(queue, {fault});
+        const std::vector<JobInfo> actual = EnumerateJobs();
+        std::string problem;
+        const std::vector<JobInfo> expected =
+            SnapshotUnderFault(clean, site, fault.nullOutput, actual, problem);
+        EXPECT_EQ(problem, "");
+        ASSERT_EQ(actual.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+          EXPECT_EQ(FirstDifference(expected[i], actual[i]), "") << "job " << i;
+        }
+        const bool initFailed = site.call == "CoInitializeEx";
+        if (initFailed) {
+          EXPECT_EQ(probe.calls, std::vector<std::string>{"CoInitializeEx"});
+        }
+        ExpectGivenBack(probe, initFailed, outer);
+      },
+      runs);
+  RecordProperty("faulted_runs", runs);
+  // The queue is small but reaches every kind of call the snapshot makes.
+  for (const char* call :
+       {"CoInitializeEx", "CoCreateInstance", "OleRun", "IUnknown::QueryInterface",
+        "IBackgroundCopyManager::EnumJobs", "IEnumBackgroundCopyJobs::Next",
+        "IBackgroundCopyJob::GetTimes", "IBackgroundCopyJob::GetNotifyInterface",
+        "IBackgroundCopyJob2::GetNotifyCmdLine", "IEnumBackgroundCopyFiles::Next",
+        "IBackgroundCopyFile::GetProgress", "StringFromCLSID"}) {
+    EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Apartments, SnapshotFaultMatrix, ::testing::Bool(),
+                         ApartmentName);
+
+// ---- The list fill, which asks for jobs in batches
 
 std::string Narrow(const WideText& text) {
   std::string narrow;
@@ -235,9 +230,7 @@ TEST_P(ListFillFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverythin
 }
 
 INSTANTIATE_TEST_SUITE_P(Apartments, ListFillFaultMatrix, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "OnAnInitialisedThread" : "OnAFreshThread";
-                         });
+                         ApartmentName);
 
 // ---- A command's read of the one job it acts on
 
@@ -293,9 +286,7 @@ TEST_P(JobReadFaultMatrix, EveryCallFailingGivesTheTableAnswerAndGivesEverything
 }
 
 INSTANTIATE_TEST_SUITE_P(Apartments, JobReadFaultMatrix, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "OnAnInitialisedThread" : "OnAFreshThread";
-                         });
+                         ApartmentName);
 
 // ---- Job control
 
@@ -370,37 +361,28 @@ TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingE
   ExpectGivenBack(probe, false, outer);
   const std::vector<CallSite> sites = CallSitesOf(probe.calls);
 
-  std::set<std::string> failedCalls;
   int runs = 0;
-  for (const CallSite& site : sites) {
-    if (!CanBeFaulted(site.call)) continue;
-    for (bool nullOutput : {false, true}) {
-      if (nullOutput && !HandsBackSomething(site.call)) continue;
-      SCOPED_TRACE(Describe(site, nullOutput));
-      const HRESULT code = site.call == "CoInitializeEx" ? RPC_E_CHANGED_MODE : E_FAIL;
-      Prepare(queue, {ProviderFault{site.call, site.nth, code, nullOutput}});
-
-      const bool answer = control.operation(target);
-
-      ASSERT_GE(probe.uses(site.call), site.nth) << "the failing call was not reached";
-      std::string problem;
-      bool expected = ControlUnderFault(site, problem);
-      EXPECT_EQ(problem, "");
-      // A thread whose COM the toolkit has initialised goes on in that apartment when the
-      // operation's own initialisation is refused.
-      const bool initFailed = site.call == "CoInitializeEx";
-      if (initFailed) expected = outer && control.method != nullptr;
-      EXPECT_EQ(answer, expected);
-      if (expected) {
-        EXPECT_TRUE(control.changed(queue, provider.jobs));
-      } else {
-        EXPECT_TRUE(Unchanged(queue, provider.jobs)) << "a failed operation changed the queue";
-      }
-      ExpectGivenBack(probe, initFailed, outer);
-      failedCalls.insert(site.call);
-      ++runs;
-    }
-  }
+  const std::set<std::string> failedCalls = FailEachCall(
+      sites, probe,
+      [&](const CallSite& site, const ProviderFault& fault) {
+        Prepare(queue, {fault});
+        const bool answer = control.operation(target);
+        std::string problem;
+        bool expected = ControlUnderFault(site, problem);
+        EXPECT_EQ(problem, "");
+        // A thread whose COM the toolkit has initialised goes on in that apartment when the
+        // operation's own initialisation is refused.
+        const bool initFailed = site.call == "CoInitializeEx";
+        if (initFailed) expected = outer && control.method != nullptr;
+        EXPECT_EQ(answer, expected);
+        if (expected) {
+          EXPECT_TRUE(control.changed(queue, provider.jobs));
+        } else {
+          EXPECT_TRUE(Unchanged(queue, provider.jobs)) << "a failed operation changed the queue";
+        }
+        ExpectGivenBack(probe, initFailed, outer);
+      },
+      runs);
   RecordProperty("faulted_runs", runs);
   std::vector<std::string> mustFail = {"CoInitializeEx", "CoCreateInstance", "IIDFromString",
                                        "StringFromCLSID", "IBackgroundCopyManager::GetJob"};
