@@ -41,7 +41,14 @@ void Settle() {
   Fl::flush();
 }
 
-void HideAllWindows() {
+// Deletes every window but the main one, as their close boxes would (hiding alone leaves a Job
+// Details window allocated with nothing pointing at it), then hides the main window.
+void CloseAllWindowsBut(Fl_Window* main) {
+  std::vector<Fl_Window*> opened;
+  for (Fl_Window* shown = Fl::first_window(); shown != nullptr; shown = Fl::next_window(shown)) {
+    if (shown != main) opened.push_back(shown);
+  }
+  for (Fl_Window* each : opened) delete each;
   while (Fl_Window* shown = Fl::first_window()) shown->hide();
 }
 
@@ -52,7 +59,7 @@ class LargeListGui : public ::testing::Test {
     ui.Install();
   }
   void TearDown() override {
-    HideAllWindows();
+    CloseAllWindowsBut(window.mainWindow);
     Settle();
     delete window.mainWindow;
     jobBrowser = nullptr;
