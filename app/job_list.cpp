@@ -4,6 +4,7 @@
 
 #include "app/busy_pointer.h"
 #include "bits/job_snapshot.h"
+#include "bits/text_controls.h"
 #include "bits/utf8.h"
 
 Fl_Hold_Browser* jobBrowser = nullptr;
@@ -19,11 +20,6 @@ std::vector<WideText> lineJobIds;
 // with the at sign is shown as written.
 constexpr const char* kLiteralColumn = "@.";
 
-bool IsUnsafeInLine(WCHAR unit) {
-  return unit < 0x20 || unit == 0x7F || (unit >= 0x80 && unit <= 0x9F) || unit == 0x2028 ||
-         unit == 0x2029;
-}
-
 // The X server refuses to draw a few hundred thousand characters in one request, and Xlib then
 // aborts the program; a column shows at most this many code units, far more than the list's width,
 // and marks the cut with an ellipsis. Job Details and the export keep the whole text.
@@ -34,7 +30,7 @@ bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsShownAsWritten(const WideText& text) {
   if (text.size() > kMostShownInColumn) return false;
   for (WCHAR unit : text) {
-    if (IsUnsafeInLine(unit)) return false;
+    if (IsControlInJobText(unit)) return false;
   }
   return true;
 }
@@ -58,8 +54,9 @@ bool AppendPlainAscii(const WideText& text, std::string& line) {
 }
 
 // Job texts are chosen by other users. A TAB would open a column of its own and push the fields
-// after it aside, and a line break or other control character would break or garble the line; each
-// is shown as a blank, so every line has exactly its three columns. Only a text that needs it is
+// after it aside, a line break or other control character would break or garble the line, and a
+// bidirectional override or isolate would reorder what the user reads; each is shown as a blank, so
+// every line has exactly its three columns, each read as it is stored. Only a text that needs it is
 // copied to be mended: the list is filled with every job of every user.
 void AppendColumn(const WideText& text, std::string& line) {
   line += kLiteralColumn;
@@ -74,7 +71,7 @@ void AppendColumn(const WideText& text, std::string& line) {
     shown += WCHAR(0x2026);
   }
   for (WCHAR& unit : shown) {
-    if (IsUnsafeInLine(unit)) unit = WCHAR(' ');
+    if (IsControlInJobText(unit)) unit = WCHAR(' ');
   }
   AppendUtf8(shown, line);
 }

@@ -22,8 +22,9 @@ extern int jobListColumnWidths[4];
 void ReloadJobList(Fl_Widget* widget, void* data);
 
 // The list line of one job: display name, description and state, TAB-separated, in UTF-8. Each
-// column starts with the browser's code that ends format parsing, and TABs, line breaks and other
-// control characters inside a text show as blanks, so no job can fake its line or its state.
+// column starts with the browser's code that ends format parsing, and TABs, line breaks, other
+// control characters and bidirectional controls inside a text show as blanks, so no job can fake
+// its line or its state.
 std::string JobListLine(const JobSummary& job);
 
 // The identifier of the job that line `line` (counted from 1, as Fl_Browser::value counts) showed

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "bits/text_controls.h"
 #include "bits/utf8.h"
 
 namespace {
@@ -21,10 +22,36 @@ void AppendProgress(std::string& text, uint64_t transferred, uint64_t total) {
   AppendNumber(text, total);
 }
 
+// "<U+000A>" for a line feed: the four upper-case hexadecimal digits of the code point.
+void AppendCodePoint(std::string& text, WCHAR unit) {
+  static const char kHex[] = "0123456789ABCDEF";
+  const unsigned point = static_cast<unsigned>(unit);
+  const char written[] = {'<', 'U', '+', kHex[(point >> 12) & 0xF], kHex[(point >> 8) & 0xF],
+                          kHex[(point >> 4) & 0xF], kHex[point & 0xF], '>'};
+  text.append(written, sizeof written);
+}
+
+// A job text, with every character that would act on the reader (bits/text_controls.h) written
+// as its code point, so that no text can add a line of its own to the report, send an escape
+// sequence to whatever shows the exported file, or turn the text around it. TAB stays: it cannot
+// start a line. A text without such characters is converted as it stands. Those characters are
+// none of them surrogates, so a pair is never split between two pieces.
+void AppendJobText(std::string& text, const WideText& value) {
+  size_t start = 0;
+  for (size_t at = 0; at < value.size(); ++at) {
+    const WCHAR unit = value[at];
+    if (unit == WCHAR('\t') || !IsControlInJobText(unit)) continue;
+    text += ToUtf8(WideText(value, start, at - start));
+    AppendCodePoint(text, unit);
+    start = at + 1;
+  }
+  text += start == 0 ? ToUtf8(value) : ToUtf8(WideText(value, start));
+}
+
 void AppendTextLine(std::string& text, const char* label, const WideText& value,
                     const char* ending) {
   text += label;
-  text += ToUtf8(value);
+  AppendJobText(text, value);
   text += ending;
 }
 
@@ -38,7 +65,7 @@ void AppendFileEntry(std::string& text, uint64_t number, const JobFileInfo& file
   text += "[";
   AppendNumber(text, number);
   text += "] Remote: ";
-  text += ToUtf8(file.remoteName);
+  AppendJobText(text, file.remoteName);
   text += "\n";
   AppendTextLine(text, "     Local:  ", file.localName, "\n");
   text += "     Bytes:  ";

@@ -86,13 +86,14 @@ TEST_F(JobListTest, JobTextsCannotAddColumnsOrFormatting) {
   EXPECT_EQ(Columns(lines[1]), (std::vector<std::string>{"@.plain", "@.@", "@.Queued"}));
 }
 
-TEST_F(JobListTest, LineBreaksAndControlCharactersShowAsBlanks) {
-  provider.jobs = {MakeJob(1, u"two\nlines", u"first\r\nsecond\x1B[31m\x7F\u0085end\u2028")};
+TEST_F(JobListTest, LineBreaksControlAndBidirectionalCharactersShowAsBlanks) {
+  provider.jobs = {MakeJob(1, u"two\nlines\u202Etxt.exe\u202A\u202D\u2066\u2069",
+                           u"first\r\nsecond\x1B[31m\x7F\u0085end\u2028")};
   ReloadJobList(nullptr, nullptr);
   ASSERT_EQ(jobBrowser->size(), 1);
   const std::vector<std::string> columns = Columns(jobBrowser->text(1));
   ASSERT_EQ(columns.size(), 3u);
-  EXPECT_EQ(columns[0], "@.two lines");
+  EXPECT_EQ(columns[0], "@.two lines txt.exe    ");
   EXPECT_EQ(columns[1], "@.first  second [31m  end ");
 }
 

@@ -160,6 +160,22 @@ SAMPLE_JOBS = [
 ]
 
 
+def _acts_on_reader(ch):
+    point = ord(ch)
+    return ((point < 0x20 and ch != "\t") or 0x7F <= point <= 0x9F or point in (0x2028, 0x2029)
+            or 0x202A <= point <= 0x202E or 0x2066 <= point <= 0x2069)
+
+
+def _shown(text):
+    """A job text as the report writes it: each character that would act on the reader (a line
+    break, an escape, a bidirectional control) as its code point, <U+000A>."""
+    return "".join(f"<U+{ord(ch):04X}>" if _acts_on_reader(ch) else ch for ch in text)
+
+
+def _or(text, fallback):
+    return text if text is not None else fallback
+
+
 def _time_text(moment):
     return "N/A" if moment is None else moment.strftime("%Y-%m-%d %H:%M:%S")
 
@@ -187,16 +203,16 @@ def report_text(job):
     bytes_done, bytes_total, files_done, files_total = _job_totals(job)
     lines = [
         f"Job ID:          {job.job_id}\n",
-        f"Display Name:    {job.display_name if job.display_name is not None else 'Unknown'}\n",
+        f"Display Name:    {_shown(_or(job.display_name, 'Unknown'))}\n",
         f"Status:          {job.state}\n",
         f"Error Count:     {job.error_count}\n",
-        f"Owner SID:       {job.owner if job.owner is not None else 'Unknown'}\n",
+        f"Owner SID:       {_shown(_or(job.owner, 'Unknown'))}\n",
         f"No Progress Timeout:   {job.no_progress_timeout}\n",
         f"Minimum Retry Delay:   {job.minimum_retry_delay}\n",
-        f"Description:     {job.description if job.description is not None else 'None'}\n\n",
+        f"Description:     {_shown(_or(job.description, 'None'))}\n\n",
         "--- NOTIFICATION COMMAND LINE ---\n",
-        f"Program Path:    {program}\n",
-        f"Arguments:       {arguments}\n",
+        f"Program Path:    {_shown(program)}\n",
+        f"Arguments:       {_shown(arguments)}\n",
         f"Has Notify Interface:  {1 if job.has_notify_interface else 0}\n",
         f"Notify Flags:    {job.notify_flags}\n\n",
         "--- NETWORK PROGRESS ---\n",
@@ -211,8 +227,8 @@ def report_text(job):
         f"--- FILES ({len(job.files)}) ---\n",
     ]
     for number, f in enumerate(job.files, start=1):
-        lines.append(f"[{number}] Remote: {f.remote}\n")
-        lines.append(f"     Local:  {f.local}\n")
+        lines.append(f"[{number}] Remote: {_shown(f.remote)}\n")
+        lines.append(f"     Local:  {_shown(f.local)}\n")
         lines.append(f"     Bytes:  {f.transferred} / {f.total}\n\n")
     return "".join(lines)
 

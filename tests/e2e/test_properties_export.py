@@ -133,7 +133,7 @@ class Export(DesktopCase):
 
     def test_export_from_each_route_writes_the_report_with_crlf(self):
         app = self.launch()
-        # A description over three lines, a name beyond ASCII, a job without files.
+        # A description with line breaks, a name beyond ASCII, a job without files.
         for line, route, name in ((4, "mouse", "photo.txt"), (2, "keys", "cartes.txt"),
                                   (10, "popup", "weekly.txt")):
             with self.subTest(route=route):

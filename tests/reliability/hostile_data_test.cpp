@@ -12,13 +12,14 @@
 namespace {
 
 // Every code unit that could break or disguise a line: C0 and C1 controls, DEL, the Unicode line
-// and paragraph separators, a byte-order mark, and a right-to-left override.
+// and paragraph separators, a byte-order mark, bidirectional embeddings, overrides and isolates.
 WideText ControlCharacters() {
   WideText text;
   for (WCHAR c = 1; c < 0x20; ++c) text += c;  // a null ends a BITS string: tested on its own
   text += WCHAR(0x7F);
   for (WCHAR c = 0x80; c < 0xA0; ++c) text += c;
-  text += {WCHAR(0x2028), WCHAR(0x2029), WCHAR(0xFEFF), WCHAR(0x202E)};
+  text += {WCHAR(0x2028), WCHAR(0x2029), WCHAR(0xFEFF), WCHAR(0x202A), WCHAR(0x202E),
+           WCHAR(0x2066), WCHAR(0x2069)};
   return text;
 }
 

@@ -27,7 +27,7 @@ class ReportWalk {
     take(ending, "line end");
   }
   void line(const std::string& label, const WideText& value, const char* ending) {
-    line(label, ExpectedUtf8(value), ending);
+    line(label, ExpectedReportText(value), ending);
   }
   void line(const std::string& label, uint64_t value, const char* ending) {
     line(label, std::to_string(value), ending);
@@ -63,10 +63,12 @@ std::string Pair(uint64_t done, uint64_t total) {
   return std::to_string(done) + " / " + std::to_string(total);
 }
 
-// What the list may not pass on from a job text: anything that breaks, garbles or splits a line.
+// What the list may not pass on from a job text: anything that breaks, garbles or splits a line,
+// or reorders what is read.
 bool IsControl(uint32_t point) {
   return point < 0x20 || point == 0x7F || (point >= 0x80 && point <= 0x9F) || point == 0x2028 ||
-         point == 0x2029;
+         point == 0x2029 || (point >= 0x202A && point <= 0x202E) ||
+         (point >= 0x2066 && point <= 0x2069);
 }
 
 std::vector<std::string> SplitOnTab(const std::string& line) {
@@ -147,7 +149,8 @@ std::string ReportMismatch(const JobInfo& job, const std::string& report) {
   walk.line("--- FILES (", job.files.size(), ") ---\n");
   for (size_t k = 0; k < job.files.size(); ++k) {
     const JobFileInfo& file = job.files[k];
-    walk.line("[", std::to_string(k + 1) + "] Remote: " + ExpectedUtf8(file.remoteName), "\n");
+    const std::string remote = ExpectedReportText(file.remoteName);
+    walk.line("[", std::to_string(k + 1) + "] Remote: " + remote, "\n");
     walk.line("     Local:  ", file.localName, "\n");
     walk.line("     Bytes:  ", Pair(file.bytesTransferred, file.bytesTotal), "\n\n");
   }

@@ -8,7 +8,8 @@
 #include "bits/job_info.h"
 
 // The report of `job`: every fixed label in its place and order, every value exactly the job's
-// (texts in UTF-8, numbers in plain decimal), every line ending where it must.
+// (texts in UTF-8 with the characters that act on a reader written as code points, numbers in
+// plain decimal), every line ending where it must.
 std::string ReportMismatch(const JobInfo& job, const std::string& report);
 
 // The list line of `job`: exactly three TAB-separated columns (display name, description, state);

@@ -1,5 +1,7 @@
 #include "text_oracles.h"
 
+#include <cstdio>
+
 namespace {
 
 bool IsHigh(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -63,6 +65,23 @@ std::string Utf8OfCodePoints(const std::vector<uint32_t>& codePoints) {
 }
 
 std::string ExpectedUtf8(const WideText& text) { return Utf8OfCodePoints(CodePointsOfUtf16(text)); }
+
+std::string ExpectedReportText(const WideText& text) {
+  std::string written;
+  for (uint32_t point : CodePointsOfUtf16(text)) {
+    const bool control = (point <= 0x1F && point != 0x09) || (point >= 0x7F && point <= 0x9F);
+    const bool layout = point == 0x2028 || point == 0x2029 ||
+                        (point >= 0x202A && point <= 0x202E) || (point >= 0x2066 && point <= 0x2069);
+    if (control || layout) {
+      char code[9];
+      std::snprintf(code, sizeof code, "<U+%04X>", static_cast<unsigned>(point));
+      written += code;
+    } else {
+      written += Utf8OfCodePoints({point});
+    }
+  }
+  return written;
+}
 
 bool DecodeUtf8(const std::string& bytes, std::vector<uint32_t>& codePoints) {
   codePoints.clear();

@@ -19,6 +19,11 @@ std::string Utf8OfCodePoints(const std::vector<uint32_t>& codePoints);
 // replacement character.
 std::string ExpectedUtf8(const WideText& text);
 
+// A job text as the report writes it: the UTF-8 of ExpectedUtf8, except that each C0 control but
+// TAB, DEL, each C1 control, U+2028, U+2029 and each bidirectional embedding, override or isolate
+// (U+202A to U+202E, U+2066 to U+2069) stands as "<U+" its four upper-case hex digits ">".
+std::string ExpectedReportText(const WideText& text);
+
 // Strict decoding: false for a truncated or overlong sequence, a surrogate, a code point above
 // U+10FFFF or a stray continuation byte.
 bool DecodeUtf8(const std::string& bytes, std::vector<uint32_t>& codePoints);

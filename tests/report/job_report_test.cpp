@@ -157,13 +157,35 @@ TEST(JobReportValues, NumbersIgnoreAProcessLocaleWithDigitGrouping) {
   EXPECT_EQ(report, expected);
 }
 
-TEST(JobReportTexts, LineBreaksInADescriptionAreCopiedAndTheRestStaysInPlace) {
-  JobInfo job = ExampleJob();
-  job.description = WIDE_TEXT("first line\nsecond line\r\nthird");
-  const std::string expected =
-      WithReplaced(kExampleReport, "Description:     Sample job\n",
-                   "Description:     first line\nsecond line\r\nthird\n");
-  EXPECT_EQ(FormatJobReport(job), expected);
+// A job text may hold nothing that acts on the reader: each such character stands as its code
+// point, and every other character, TAB and the neighbours of each range included, as it is.
+TEST(JobReportTexts, CharactersThatActOnTheReaderAreWrittenAsCodePoints) {
+  struct Row {
+    WideText text;
+    std::string written;
+  };
+  const Row rows[] = {
+      {WIDE_TEXT("first\nsecond\r\nthird"), "first<U+000A>second<U+000D><U+000A>third"},
+      {WideText{'a', 0x0000, 0x0001, 0x0008, '\t', 0x000B, 0x001B, '[', '2', 'J', 0x001F, 'b'},
+       "a<U+0000><U+0001><U+0008>\t<U+000B><U+001B>[2J<U+001F>b"},
+      {WideText{0x007E, 0x007F, 0x0080, 0x0085, 0x009F, 0x00A0},
+       "~<U+007F><U+0080><U+0085><U+009F>\xC2\xA0"},
+      {WideText{0x2027, 0x2028, 0x2029, 0x202A, 0x202D, 0x202E, 0x202F},
+       "\xE2\x80\xA7<U+2028><U+2029><U+202A><U+202D><U+202E>\xE2\x80\xAF"},
+      {WideText{0x2065, 0x2066, 0x2069, 0x206A, 0xFEFF},
+       "\xE2\x81\xA5<U+2066><U+2069>\xE2\x81\xAA\xEF\xBB\xBF"},
+      {WideText{'x', 0x202E, 't', 'x', 't', '.', 'e', 'x', 'e'}, "x<U+202E>txt.exe"},
+      {WideText{0xD83D, 0xDE80, 0x000A, 0xD83D}, "\xF0\x9F\x9A\x80<U+000A>\xEF\xBF\xBD"},
+      {WIDE_TEXT("Routine\n--- NOTIFICATION COMMAND LINE ---\nProgram Path:    C:\\x\\evil.exe"),
+       "Routine<U+000A>--- NOTIFICATION COMMAND LINE ---<U+000A>Program Path:    C:\\x\\evil.exe"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.written);
+    JobInfo job = ExampleJob();
+    job.description = row.text;
+    EXPECT_EQ(FormatJobReport(job), WithReplaced(kExampleReport, "Description:     Sample job\n",
+                                                 "Description:     " + row.written + "\n"));
+  }
 }
 
 TEST(JobReportTexts, NonAsciiTextsAreWrittenAsUtf8) {
