@@ -122,6 +122,8 @@ add_test(NAME wine.texts
          COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=WindowsTexts.*)
 add_test(NAME wine.ui_seam
          COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=WindowsUiSeam*)
+add_test(NAME wine.export_file
+         COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=WindowsExportFile.*)
 # The program's own entry hands main its arguments in UTF-8, whatever the ANSI code page.
 add_test(NAME wine.entry_arguments
          COMMAND ${run_under_wine} ${windows_tests_dir}/entry_arguments_probe.exe
@@ -136,7 +138,8 @@ add_test(NAME wine.icon_through_emulator
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
-    wine.ui_seam wine.entry_arguments wine.resources wine.icon_through_emulator wine.stop)
+    wine.ui_seam wine.export_file wine.entry_arguments wine.resources wine.icon_through_emulator
+    wine.stop)
 # One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
@@ -150,7 +153,7 @@ set_tests_properties(wine.fixture_jobs PROPERTIES
 set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
-set_tests_properties(wine.texts wine.ui_seam wine.entry_arguments wine.resources
+set_tests_properties(wine.texts wine.ui_seam wine.export_file wine.entry_arguments wine.resources
                      wine.icon_through_emulator PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
 

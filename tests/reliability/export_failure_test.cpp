@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -81,14 +82,39 @@ TEST_F(ExportFailure, ReadOnlyFileKeepsItsContentAndSaysSo) {
   EXPECT_EQ(ReadFileBytes(file), "the old content\r\n");
 }
 
-TEST_F(ExportFailure, FolderWhereTheFileShouldBeIsLeftAlone) {
-  const fs::path where = folder / "report.txt";
-  fs::create_directories(where);
-  WriteFileBytes(where / "inside.txt", "kept");
-  ExportTo(where, AJob());
-  ExpectOneErrorBox("Error opening file.");
-  EXPECT_TRUE(fs::is_directory(where));
-  EXPECT_EQ(ReadFileBytes(where / "inside.txt"), "kept");
+// Another user may leave anything at the name the user types: whatever is there and is not a
+// plain file of its own is refused, and neither it nor what it leads to is changed.
+TEST_F(ExportFailure, NameThatIsNoPlainFileOfItsOwnIsRefusedAndLeftAlone) {
+  struct Row {
+    const char* what;
+    void (*make)(const fs::path& name, const fs::path& victim);
+  };
+  const Row rows[] = {
+      {"a folder", [](const fs::path& name, const fs::path&) { fs::create_directory(name); }},
+      {"a symbolic link to a file",
+       [](const fs::path& name, const fs::path& victim) { fs::create_symlink(victim, name); }},
+      {"a symbolic link to no file",
+       [](const fs::path& name, const fs::path& victim) {
+         fs::create_symlink(victim.parent_path() / "absent.txt", name);
+       }},
+      {"a second hard link of a file",
+       [](const fs::path& name, const fs::path& victim) { fs::create_hard_link(victim, name); }},
+      {"a named pipe", [](const fs::path& name, const fs::path&) { mkfifo(name.c_str(), 0600); }},
+  };
+  const fs::path victim = folder / "victim.txt";
+  const fs::path name = folder / "report.txt";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteFileBytes(victim, "the victim's own content\n");
+    row.make(name, victim);
+    const fs::file_type before = fs::symlink_status(name).type();
+    ExportTo(name, AJob());
+    ExpectOneErrorBox("Error opening file.");
+    EXPECT_EQ(fs::symlink_status(name).type(), before);
+    EXPECT_EQ(ReadFileBytes(victim), "the victim's own content\n");
+    EXPECT_FALSE(fs::exists(folder / "absent.txt"));
+    fs::remove(name);
+  }
 }
 
 TEST_F(ExportFailure, NameTooLongForTheFileSystemSaysSo) {

@@ -259,27 +259,6 @@ TEST_F(ExportJobTest, MissingFolderShowsErrorOpeningFile) {
   EXPECT_FALSE(fs::exists(folder_ / "missing"));
 }
 
-TEST_F(ExportJobTest, FullDiskShowsErrorWritingFileWhenTheCloseFlushes) {
-  if (!fs::exists("/dev/full")) {
-    GTEST_SKIP() << "no /dev/full on this system";
-  }
-  AnswerPath("/dev/full");
-  ExportJob(JobWithoutFiles());
-  ExpectOneErrorBox(false, "Error writing file.");
-}
-
-TEST_F(ExportJobTest, FullDiskShowsErrorWritingFileWhenAWriteFails) {
-  if (!fs::exists("/dev/full")) {
-    GTEST_SKIP() << "no /dev/full on this system";
-  }
-  // Far more than a stream buffer holds, so the writes themselves fail before the close.
-  JobInfo job = ExampleJob();
-  job.files.assign(5000, job.files[0]);
-  AnswerPath("/dev/full");
-  ExportJob(job);
-  ExpectOneErrorBox(false, "Error writing file.");
-}
-
 TEST(CrLfTextFile, KeepsATextWithoutFinalLineFeedAndEmptyLines) {
   const fs::path path = fs::temp_directory_path() / "kestrelmoor-crlf-tail.txt";
   ASSERT_EQ(WriteTextWithCrLf(path.u8string(), "\n\na\nb"), TextFileOutcome::kWritten);
