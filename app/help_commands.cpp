@@ -53,7 +53,7 @@ void OpenHelpFile() {
   // is exactly the one not to trust: the file counts as not found.
   const intptr_t result = folder.empty() ? kFileNotFound : Ui().shellOpen(HelpFilePath(folder));
   if (result > 32) return;
-  NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
+  NativeWindow owner = Ui().mainWindow();
   Ui().messageBox(owner, HelpErrorText(result), "Error", box::kOk | box::kIconError);
 }
 
@@ -69,7 +69,7 @@ void OnContact(Fl_Widget*, void*) {
 
 void OnAbout(Fl_Widget*, void*) {
   RunCommand([] {
-    NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
+    NativeWindow owner = Ui().mainWindow();
     Ui().messageBox(owner, AboutText(), "About " KESTRELMOOR_NAME, box::kOk);
   });
 }

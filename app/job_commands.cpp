@@ -34,7 +34,7 @@ const JobControlCommand kSuspend{SuspendJob, "Are you sure you want to suspend t
 const JobControlCommand kResume{ResumeJob, "Are you sure you want to resume the selected job?",
                                 "Job resumed successfully.", "Unable to resume the job."};
 
-NativeWindow MainWindowHandle() { return Ui().findWindow(KESTRELMOOR_NAME); }
+NativeWindow MainWindowHandle() { return Ui().mainWindow(); }
 
 // The identifier of the job that the selected line showed; nothing, after saying so, when no line
 // is selected. Other users' programs add and remove jobs at any time, so a command finds its job

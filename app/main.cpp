@@ -2,7 +2,6 @@
 
 #include "app/main_window.h"
 #include "app/platform_start.h"
-#include "res/product.h"
 #include "ui/ui_seam.h"
 
 int main(int argc, char** argv) {
@@ -11,8 +10,10 @@ int main(int argc, char** argv) {
     MainWindow window = BuildMainWindow();
     // The toolkit reads its standard window options from the command line.
     window.mainWindow->show(argc, argv);
-    NativeWindow shown = Ui().findWindow(KESTRELMOOR_NAME);
-    SetWindowIcon(shown);
+    // The seam answers this window's own handle from now on, for the icon and as the owner of every
+    // message box, whatever its title and whatever other window has the same one.
+    RegisterMainWindow(window.mainWindow);
+    SetWindowIcon(Ui().mainWindow());
     return Fl::run();
   } catch (...) {
     // Only running out of memory while the window is built gets here; there is nothing to show.

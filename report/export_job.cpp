@@ -7,7 +7,6 @@
 
 #include "report/crlf_text_file.h"
 #include "report/job_report.h"
-#include "res/product.h"
 #include "ui/ui_seam.h"
 
 namespace {
@@ -22,15 +21,15 @@ SaveDialogSetup ExportDialogSetup() {
   return setup;
 }
 
-// The owner is looked up anew for each box: the main window may have gone since the dialog opened.
+// The owner is asked for anew for each box: the main window may have gone since the dialog opened.
 void ShowExportError(const std::string& text) {
-  const NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
+  const NativeWindow owner = Ui().mainWindow();
   Ui().messageBox(owner, text, "Error", box::kIconError);
 }
 
 // The dialog's reason comes from the toolkit as narrow text and goes to the narrow box unchanged.
 void ShowDialogError(const std::string& reason) {
-  const NativeWindow owner = Ui().findWindow(KESTRELMOOR_NAME);
+  const NativeWindow owner = Ui().mainWindow();
   Ui().messageBoxNarrow(owner, "An error has occurred: " + reason, "Error", box::kIconError);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ui_seam.h"
 
 #include <FL/Fl_Native_File_Chooser.H>
+#include <FL/Fl_Window.H>
 
 namespace {
 
@@ -9,7 +10,17 @@ UiSeam& CurrentSeam() {
   return seam;
 }
 
+Fl_Window* registeredMainWindow = nullptr;
+
 }  // namespace
+
+void RegisterMainWindow(Fl_Window* window) { registeredMainWindow = window; }
+
+// Asked afresh each time: the handle exists only while the window is shown.
+NativeWindow RegisteredMainWindow() {
+  Fl_Window* window = registeredMainWindow;
+  return window != nullptr && window->shown() ? NativeHandleOf(window) : nullptr;
+}
 
 UiSeam& Ui() { return CurrentSeam(); }
 

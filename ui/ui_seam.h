@@ -1,5 +1,5 @@
-// The thin seam between the program and the system's user-interface calls: finding the main
-// window, message boxes, the save dialog, opening a file or address with the shell, and the window
+// The thin seam between the program and the system's user-interface calls: the main window's own
+// handle, message boxes, the save dialog, opening a file or address with the shell, and the window
 // icon. Windows serves it with user32 and shell32 (ui_seam_windows.cpp); other systems with the
 // toolkit's own dialogs and xdg-open (ui_seam_linux.cpp). Tests put their own functions in place to
 // read each box's text, caption and flags and to answer it.
@@ -26,6 +26,8 @@ constexpr int kIdNo = 7;   // IDNO
 // A top-level window of the system, or null.
 using NativeWindow = void*;
 
+class Fl_Window;
+
 // How the save dialog is set up; the values are the toolkit's file chooser settings.
 struct SaveDialogSetup {
   int type = 0;  // Fl_Native_File_Chooser::Type
@@ -43,8 +45,11 @@ struct SaveDialogOutcome {
 };
 
 struct UiSeam {
-  // FindWindowW with no class name and this title (UTF-8).
-  std::function<NativeWindow(const std::string& title)> findWindow;
+  // The main window's own handle (the toolkit's fl_xid on Windows, the toolkit's window elsewhere)
+  // while it is shown; null before main has registered it and once it is hidden. Never a window
+  // found by its title: another program's window may have the same title, and the toolkit's
+  // -title option gives ours another.
+  std::function<NativeWindow()> mainWindow;
   // MessageBoxW: text and caption in UTF-8, flags from `box`; answers kIdOk, kIdYes or kIdNo.
   std::function<int(NativeWindow owner, const std::string& text, const std::string& caption,
                     unsigned flags)>
@@ -69,10 +74,19 @@ UiSeam& Ui();
 UiSeam PlatformUi();
 void RestorePlatformUi();
 
-// The toolkit's save dialog, shared by both platforms' seams.
+// Makes `window` the main window that the seam's mainWindow answers; main calls it once the window
+// is shown, and null takes it back.
+void RegisterMainWindow(Fl_Window* window);
+
+// Shared by both platforms' seams: the toolkit's save dialog, and the registered main window's
+// handle while it is shown.
 SaveDialogOutcome RunNativeSaveDialog(const SaveDialogSetup& setup);
+NativeWindow RegisteredMainWindow();
 
 // Each platform's own, with nothing for a test to put in place.
+// The system's handle of a shown toolkit window: its HWND (fl_xid) on Windows, the toolkit's
+// window itself elsewhere.
+NativeWindow NativeHandleOf(Fl_Window* shown);
 // Gives the window the program's icon (resource 102 on Windows, the same artwork elsewhere).
 void SetWindowIcon(NativeWindow window);
 // true: the system's wait pointer over the program's windows, shown before this returns; false:

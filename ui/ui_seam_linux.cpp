@@ -14,15 +14,6 @@
 
 namespace {
 
-NativeWindow FindShownWindow(const std::string& title) {
-  for (Fl_Window* window = Fl::first_window(); window != nullptr; window = Fl::next_window(window)) {
-    if (window->parent() != nullptr) continue;
-    const char* label = window->label();
-    if (label != nullptr && title == label) return window;
-  }
-  return nullptr;
-}
-
 std::string ExecutableFolder() {
   return AnswerOr(std::string(), [] {
     std::string path(4096, '\0');
@@ -39,7 +30,7 @@ std::string ExecutableFolder() {
 
 UiSeam PlatformUi() {
   UiSeam seam;
-  seam.findWindow = FindShownWindow;
+  seam.mainWindow = RegisteredMainWindow;
   seam.messageBox = RunMessageDialog;
   seam.messageBoxNarrow = RunMessageDialog;
   seam.shellOpen = ShellOpenWithDesktop;
@@ -47,6 +38,9 @@ UiSeam PlatformUi() {
   seam.executableFolder = ExecutableFolder;
   return seam;
 }
+
+// The stand-ins for the system's boxes work with the toolkit's own windows.
+NativeWindow NativeHandleOf(Fl_Window* shown) { return shown; }
 
 void SetWindowIcon(NativeWindow candidate) {
   if (Fl_Window* window = ShownWindow(candidate)) SetLinuxWindowIcon(window);

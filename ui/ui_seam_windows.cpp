@@ -26,11 +26,6 @@ static_assert(box::kIdNo == IDNO, "box::kIdNo must be IDNO");
 
 namespace {
 
-NativeWindow FindTopLevelWindow(const std::string& title) {
-  return AnswerOr<NativeWindow>(nullptr,
-                                [&] { return FindWindowW(nullptr, FromUtf8(title).c_str()); });
-}
-
 // 0 is MessageBox's own answer for "no box was shown"; no caller goes on with it.
 int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
                    unsigned flags) {
@@ -77,7 +72,7 @@ std::string ExecutableFolder() {
 
 UiSeam PlatformUi() {
   UiSeam seam;
-  seam.findWindow = FindTopLevelWindow;
+  seam.mainWindow = RegisteredMainWindow;
   seam.messageBox = ShowMessageBox;
   seam.messageBoxNarrow = ShowNarrowMessageBox;
   seam.shellOpen = OpenWithShell;

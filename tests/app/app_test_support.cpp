@@ -5,7 +5,6 @@
 
 #include "app/job_list.h"
 #include "bits/job_snapshot.h"
-#include "res/product.h"
 
 ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,
                     const std::u16string& description, BG_JOB_STATE state) {
@@ -25,10 +24,7 @@ ProviderJob MakeJob(uint32_t serial, const std::u16string& displayName,
 }
 
 void RecordingSeam::Install() {
-  Ui().findWindow = [this](const std::string& title) {
-    lookedUpTitles.push_back(title);
-    return title == KESTRELMOOR_NAME ? ownerHandle : nullptr;
-  };
+  Ui().mainWindow = [this] { return ownerHandle; };
   auto record = [this](NativeWindow owner, const std::string& text, const std::string& caption,
                        unsigned flags) {
     boxes.push_back({owner, text, caption, flags, jobBrowser != nullptr ? jobBrowser->value() : -1});

@@ -26,13 +26,12 @@ struct ShownBox {
   int selectedLineWhenShown = 0;  // jobBrowser->value() while the box was open
 };
 
-// Replaces the seam: findWindow answers `ownerHandle` for the main window's title, each message box
+// Replaces the seam: mainWindow answers `ownerHandle`, each message box
 // is recorded and answered (Yes/No boxes with `yesNoAnswer`), and the save dialog answers `savePath`.
 struct RecordingSeam {
   NativeWindow ownerHandle = reinterpret_cast<NativeWindow>(static_cast<uintptr_t>(0x5EA1));
   int yesNoAnswer = box::kIdYes;
   std::vector<ShownBox> boxes;
-  std::vector<std::string> lookedUpTitles;
   std::string savePath;
   int saveDialogs = 0;
 

@@ -1,6 +1,8 @@
-// The Linux side of the user-interface seam: finding the main window and the executable's folder.
+// The Linux side of the user-interface seam: the main window, its icon, and the executable's
+// folder.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The test framework comes before the toolkit's X11 header, whose macros clash with it.
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
+#include "app/help_commands.h"
 #include "ui/ui_seam.h"
 
 namespace {
@@ -19,33 +22,12 @@ void LetTheDisplayCatchUp() {
 
 TEST(LinuxUiSeam, EveryOperationIsServed) {
   const UiSeam seam = PlatformUi();
-  EXPECT_TRUE(seam.findWindow);
+  EXPECT_TRUE(seam.mainWindow);
   EXPECT_TRUE(seam.messageBox);
   EXPECT_TRUE(seam.messageBoxNarrow);
   EXPECT_TRUE(seam.shellOpen);
   EXPECT_TRUE(seam.runSaveDialog);
   EXPECT_TRUE(seam.executableFolder);
-}
-
-TEST(LinuxUiSeam, FindsOnlyAShownTopLevelWindowWithExactlyThatTitle) {
-  Fl_Window other(300, 200, "Kestrelmoor Help");
-  other.end();
-  Fl_Window main(300, 200, "Kestrelmoor");
-  main.end();
-  EXPECT_EQ(Ui().findWindow("Kestrelmoor"), nullptr) << "not shown yet";
-
-  other.show();
-  main.show();
-  LetTheDisplayCatchUp();
-  EXPECT_EQ(Ui().findWindow("Kestrelmoor"), static_cast<NativeWindow>(&main));
-  EXPECT_EQ(Ui().findWindow("Kestrelmoor Help"), static_cast<NativeWindow>(&other));
-  EXPECT_EQ(Ui().findWindow("kestrelmoor"), nullptr);
-  EXPECT_EQ(Ui().findWindow("Kestrel"), nullptr);
-
-  main.hide();
-  LetTheDisplayCatchUp();
-  EXPECT_EQ(Ui().findWindow("Kestrelmoor"), nullptr);
-  other.hide();
 }
 
 // How many 32-bit values the window's _NET_WM_ICON property holds: width, height and pixels of
@@ -64,29 +46,52 @@ unsigned long IconPropertyLength(Fl_Window& window) {
   return items;
 }
 
-TEST(LinuxUiSeam, IconGoesToTheShownWindowItIsGivenAndNowhereElse) {
-  Fl_Window main(300, 200, "Kestrelmoor");
+// Another window with the program's title, and ours under another title (the toolkit's -title
+// option): the icon and the owner of a box are still the main window itself, and only while it is
+// shown.
+TEST(LinuxUiSeam, MainWindowIsTheRegisteredOneWhateverTheTitles) {
+  Fl_Window foreign(300, 200, "Kestrelmoor");
+  foreign.end();
+  Fl_Window main(300, 200, "Other");
   main.end();
+  RegisterMainWindow(&main);
+  EXPECT_EQ(Ui().mainWindow(), nullptr) << "not shown yet";
+  foreign.show();
   main.show();
   LetTheDisplayCatchUp();
-  ASSERT_EQ(IconPropertyLength(main), 0u);
+  ASSERT_EQ(Ui().mainWindow(), static_cast<NativeWindow>(&main));
 
   // A handle that is no shown window is left alone rather than written through.
   SetWindowIcon(reinterpret_cast<NativeWindow>(static_cast<uintptr_t>(0x10)));
   SetWindowIcon(nullptr);
   EXPECT_EQ(IconPropertyLength(main), 0u);
-
-  SetWindowIcon(Ui().findWindow("Kestrelmoor"));
+  SetWindowIcon(Ui().mainWindow());
   LetTheDisplayCatchUp();
   // At least a 16 by 16 and a 32 by 32 image, each after its two sizes.
   EXPECT_GE(IconPropertyLength(main), 2u + 16 * 16 + 2u + 32 * 32);
+  EXPECT_EQ(IconPropertyLength(foreign), 0u);
+
+  std::vector<NativeWindow> owners;
+  Ui().messageBox = [&owners](NativeWindow owner, const std::string&, const std::string&,
+                              unsigned) {
+    owners.push_back(owner);
+    return box::kIdOk;
+  };
+  OnAbout(nullptr, nullptr);
+  EXPECT_EQ(owners, std::vector<NativeWindow>{&main});
+
   main.hide();
+  LetTheDisplayCatchUp();
+  EXPECT_EQ(Ui().mainWindow(), nullptr) << "hidden";
+  foreign.hide();
+  RegisterMainWindow(nullptr);
+  RestorePlatformUi();
 }
 
 TEST(LinuxUiSeam, RestoringPutsThePlatformsOwnFunctionsBack) {
-  Ui().findWindow = [](const std::string&) { return reinterpret_cast<NativeWindow>(1); };
+  Ui().mainWindow = [] { return reinterpret_cast<NativeWindow>(1); };
   RestorePlatformUi();
-  EXPECT_EQ(Ui().findWindow("no window has this title"), nullptr);
+  EXPECT_EQ(Ui().mainWindow(), nullptr) << "no main window is registered";
 }
 
 TEST(LinuxUiSeam, ExecutableFolderIsTheFolderOfTheRunningProgram) {

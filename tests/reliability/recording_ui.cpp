@@ -2,7 +2,7 @@
 
 void RecordingUi::Install() {
   UiSeam& ui = Ui();
-  ui.findWindow = [](const std::string&) { return NativeWindow(nullptr); };
+  ui.mainWindow = [] { return NativeWindow(nullptr); };
   auto record = [this](NativeWindow, const std::string& text, const std::string& caption,
                        unsigned flags) {
     boxes.push_back(RecordedBox{text, caption, flags});

@@ -77,12 +77,14 @@ TEST(WindowIcon, TheSeamGivesTheShownMainWindowTheArtwork) {
   window.end();
   window.show();
   EXPECT_TRUE(WindowManagerIcons(window).empty());
-  NativeWindow found = Ui().findWindow("Kestrelmoor");
-  ASSERT_EQ(found, static_cast<NativeWindow>(&window));
-  SetWindowIcon(found);
+  RegisterMainWindow(&window);
+  NativeWindow main = Ui().mainWindow();
+  ASSERT_EQ(main, static_cast<NativeWindow>(&window));
+  SetWindowIcon(main);
   ExpectTheArtwork(WindowManagerIcons(window));
-  SetWindowIcon(nullptr);  // no window found: nothing to do, and no crash
+  SetWindowIcon(nullptr);  // no main window: nothing to do, and no crash
   window.hide();
+  RegisterMainWindow(nullptr);
 }
 
 }  // namespace

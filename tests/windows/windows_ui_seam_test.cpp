@@ -1,6 +1,6 @@
-// The Windows user-interface seam, where no user is needed to answer: finding windows, the
-// executable's folder, the shell's answer for a missing file, and the window icon. Message boxes
-// wait for a person and are left out.
+// The Windows user-interface seam, where no user is needed to answer: the executable's folder, the
+// shell's answer for a missing file, and the window icon. Message boxes wait for a person and are
+// left out.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -34,25 +34,6 @@ class TitledWindow {
 };
 
 }  // namespace
-
-TEST(WindowsUiSeam, FindWindowFindsATopLevelWindowByItsTitle) {
-  const UiSeam seam = PlatformUi();
-  TitledWindow main(L"Kestrelmoor");
-  ASSERT_NE(main.handle(), nullptr);
-  EXPECT_EQ(seam.findWindow(KESTRELMOOR_NAME), static_cast<NativeWindow>(main.handle()));
-  EXPECT_EQ(seam.findWindow("Kestrelmoor Job Details"), nullptr);
-  main.close();
-  EXPECT_EQ(seam.findWindow(KESTRELMOOR_NAME), nullptr);
-}
-
-TEST(WindowsUiSeam, FindWindowReadsTheTitleAsUtf8) {
-  const UiSeam seam = PlatformUi();
-  TitledWindow window(L"Sauvegarde \u00e9t\u00e9 \u4e2d\u6587 \U0001F4E6");
-  ASSERT_NE(window.handle(), nullptr);
-  EXPECT_EQ(
-      seam.findWindow("Sauvegarde \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x93\xA6"),
-      static_cast<NativeWindow>(window.handle()));
-}
 
 TEST(WindowsUiSeam, ExecutableFolderHoldsTheRunningProgram) {
   const std::string folder = PlatformUi().executableFolder();

@@ -1,5 +1,6 @@
 // The Windows tests link the seam without the toolkit (no FLTK built for Windows is needed to run
-// them), so the save dialog that the seam hands on is answered here as a dialog that failed.
+// them), so what the seam takes from the toolkit is answered here: the save dialog as a dialog that
+// failed, and the main window, which only the toolkit's window can be, as none.
 #include "ui/ui_seam.h"
 
 SaveDialogOutcome RunNativeSaveDialog(const SaveDialogSetup&) {
@@ -8,3 +9,5 @@ SaveDialogOutcome RunNativeSaveDialog(const SaveDialogSetup&) {
   outcome.errorText = "the save dialog is not linked into the Windows tests";
   return outcome;
 }
+
+NativeWindow RegisteredMainWindow() { return nullptr; }
