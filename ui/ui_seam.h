@@ -58,8 +58,10 @@ struct UiSeam {
   std::function<int(NativeWindow owner, const std::string& text, const std::string& caption,
                     unsigned flags)>
       messageBoxNarrow;
-  // ShellExecuteW(null, "open", target, null, null, SW_SHOWNORMAL); answers its result as a
-  // signed pointer-sized number: above 32 is success, 32 or less the system's error code.
+  // Opens a file or web address as ShellExecuteW(null, "open", target, null, null, SW_SHOWNORMAL)
+  // does, with the rights of the user who logged on where the system allows it (on Windows through
+  // the desktop's shell when the program runs elevated); answers as ShellExecuteW, as a signed
+  // pointer-sized number: above 32 is success, 32 or less the system's error code.
   std::function<intptr_t(const std::string& target)> shellOpen;
   // The toolkit's native file chooser, set up and shown.
   std::function<SaveDialogOutcome(const SaveDialogSetup& setup)> runSaveDialog;

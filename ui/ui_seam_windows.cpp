@@ -1,5 +1,5 @@
 // The user-interface seam on Windows: user32 and shell32, with the program's UTF-8 texts handed to
-// the wide-character calls as UTF-16.
+// the wide-character calls as UTF-16. The shell is asked through shell_launch_windows.h.
 #include "ui/ui_seam.h"
 
 #include <string>
@@ -10,6 +10,7 @@
 
 #include "bits/utf8.h"
 #include "res/product.h"
+#include "ui/shell_launch_windows.h"
 
 // The seam's flags and answers are passed to user32 unchanged, so they must be user32's own.
 static_assert(box::kOk == MB_OK, "box::kOk must be MB_OK");
@@ -41,11 +42,8 @@ int ShowNarrowMessageBox(NativeWindow owner, const std::string& text, const std:
 }
 
 intptr_t OpenWithShell(const std::string& target) {
-  return AnswerOr<intptr_t>(SE_ERR_OOM, [&] {
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", FromUtf8(target).c_str(), nullptr, nullptr,
-                                     SW_SHOWNORMAL);
-    return reinterpret_cast<intptr_t>(result);
-  });
+  return AnswerOr<intptr_t>(SE_ERR_OOM,
+                            [&] { return LaunchWithShell(SystemShellLaunch(), FromUtf8(target)); });
 }
 
 std::string ExecutableFolder() {
