@@ -199,11 +199,11 @@ TEST_F(ExportJobTest, EndsWithTheCountLineWithoutFilesAndAnEmptyLineWithFiles) {
   EXPECT_TRUE(EndsWith(withFiles, "     Bytes:  524288 / 1048576\r\n\r\n")) << withFiles;
 }
 
-TEST_F(ExportJobTest, CarriageReturnInAValueGainsOneOfItsOwn) {
+TEST_F(ExportJobTest, LineBreaksOfAValueReachTheFileAsCodePointsOnly) {
   JobInfo job = ExampleJob();
   job.description = WIDE_TEXT("one\r\ntwo\rthree");
   const std::string bytes = ExportTo(folder_ / "job.txt", job);
-  EXPECT_NE(bytes.find("\r\nDescription:     one\r\r\ntwo\rthree\r\n\r\n--- NOTIFICATION"),
+  EXPECT_NE(bytes.find("\r\nDescription:     one<U+000D><U+000A>two<U+000D>three\r\n\r\n--- NOTI"),
             std::string::npos)
       << bytes;
 }
