@@ -199,15 +199,6 @@ TEST_F(ExportJobTest, EndsWithTheCountLineWithoutFilesAndAnEmptyLineWithFiles) {
   EXPECT_TRUE(EndsWith(withFiles, "     Bytes:  524288 / 1048576\r\n\r\n")) << withFiles;
 }
 
-TEST_F(ExportJobTest, LineBreaksOfAValueReachTheFileAsCodePointsOnly) {
-  JobInfo job = ExampleJob();
-  job.description = WIDE_TEXT("one\r\ntwo\rthree");
-  const std::string bytes = ExportTo(folder_ / "job.txt", job);
-  EXPECT_NE(bytes.find("\r\nDescription:     one<U+000D><U+000A>two<U+000D>three\r\n\r\n--- NOTI"),
-            std::string::npos)
-      << bytes;
-}
-
 TEST_F(ExportJobTest, NonAsciiTextIsUtf8WithoutByteOrderMark) {
   JobInfo job = ExampleJob();
   job.displayName = WIDE_TEXT("Caf\u00e9");
