@@ -204,6 +204,16 @@ TEST_F(AccessibilityTest, LinesTellSelectionFocusAndWhereTheyAreOnTheScreen) {
     EXPECT_EQ(FocusedWindowPart(window.mainWindow), ItemPart(1, line));
   }
   EXPECT_EQ(Part(ItemPart(1, 1)).states & state::kSelected, 0u);
+
+  // Scrolled down, the lines in view move up the screen and the first ones go out of view.
+  jobBrowser->topline(40);
+  Settle();
+  EXPECT_EQ(Part(ItemPart(1, 1)).states & state::kOffscreen, state::kOffscreen);
+  EXPECT_EQ(Part(ItemPart(1, 45)).states & state::kOffscreen, 0u);
+  const ScreenRect scrolled = Part(ItemPart(1, 45)).location;
+  Click(window.mainWindow, scrolled.x + scrolled.w / 2 - window.mainWindow->x_root(),
+        scrolled.y + scrolled.h / 2 - window.mainWindow->y_root());
+  EXPECT_EQ(jobBrowser->value(), 45);
 }
 
 TEST_F(AccessibilityTest, SelectionMovesAndRefillsAreAnnouncedOnceEach) {
