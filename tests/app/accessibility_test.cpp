@@ -8,6 +8,7 @@
 
 // The test framework comes before the toolkit's headers, whose X11 macros clash with it.
 #include <FL/Fl.H>
+#include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
 
 #include "accessibility/announcements.h"
@@ -159,6 +160,14 @@ TEST_F(AccessibilityTest, MainWindowHoldsTheMenuBarAndTheNamedListWithOneItemPer
     EXPECT_EQ(item.parent, kBar);
     EXPECT_EQ(item.homeWindow, 0u);
   }
+
+  // A command that cannot be chosen now is read as unavailable.
+  auto* actions = const_cast<Fl_Menu_Item*>(window.menuBar->find_item("&Actions"));
+  ASSERT_NE(actions, nullptr);
+  actions->deactivate();
+  EXPECT_EQ(Part(bar.children[1]).states & state::kUnavailable, state::kUnavailable);
+  EXPECT_EQ(Part(bar.children[0]).states & state::kUnavailable, 0u);
+  actions->activate();
 
   const AccessibleNode list = Part(kList);
   EXPECT_EQ(list.role, AccessibleRole::List);
