@@ -368,7 +368,7 @@ TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingE
         Prepare(queue, {fault});
         const bool answer = control.operation(target);
         std::string problem;
-        bool expected = ControlUnderFault(site, problem);
+        bool expected = ControlUnderFault(site, fault.nullOutput, problem);
         EXPECT_EQ(problem, "");
         // A thread whose COM the toolkit has initialised goes on in that apartment when the
         // operation's own initialisation is refused.
@@ -419,7 +419,7 @@ TEST(FaultRules, UnknownCallIsReportedInsteadOfPassing) {
   RecordUnderFault(JobInfo(), sites[3], false, JobInfo(), problem);
   EXPECT_NE(problem, "");
   problem.clear();
-  ControlUnderFault(sites[3], problem);
+  ControlUnderFault(sites[3], false, problem);
   EXPECT_NE(problem, "");
 }
 

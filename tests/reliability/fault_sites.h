@@ -52,9 +52,9 @@ std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& si
                                         std::string& problem);
 
 // What a control operation (or the check that its job is there) must answer when the call at
-// `site` fails: every call it makes decides whether it finds and changes the job, so false.
-// `problem` as above.
-bool ControlUnderFault(const CallSite& site, std::string& problem);
+// `site` fails: every call it makes decides whether it finds and changes the job, so false, except
+// a failing GetJob, after which the walk of all users finds it. `problem` as above.
+bool ControlUnderFault(const CallSite& site, bool nullOutput, std::string& problem);
 
 // The first field in which two records differ, or empty.
 std::string FirstDifference(const JobInfo& expected, const JobInfo& actual);
