@@ -135,9 +135,11 @@ add_test(NAME wine.icon_through_emulator
                  ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE})
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
+# Every test that runs Wine in this prefix belongs in this list, which gives it the environment
+# and the lock: make test runs tests side by side (ctest --parallel), and the lock keeps these to
+# one at a time. The control tests change the queue that the snapshot test reads.
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
     wine.ui_seam wine.entry_arguments wine.resources wine.icon_through_emulator wine.stop)
-# One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
   RESOURCE_LOCK kestrelmoor_wine
