@@ -132,7 +132,8 @@ add_test(NAME wine.resources
 # A cross build of its own, given Wine as its emulator and no icon, draws the icon with its own tool.
 add_test(NAME wine.icon_through_emulator
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/icon_through_emulator.sh ${CMAKE_SOURCE_DIR}
-                 ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE})
+                 ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE}
+                 ${KESTRELMOOR_WINDOWS_FLTK_HEADERS})
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
 # Every test that runs Wine in this prefix belongs in this list, which gives it the environment
