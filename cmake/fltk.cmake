@@ -61,9 +61,9 @@ if(WIN32)
   elseif(CMAKE_CROSSCOMPILING)
     # Only the Linux build's own Windows side compiles against FLTK's headers alone; a cross build
     # of its own has no headers to fall back on, and without FLTK nothing compiles.
-    message(FATAL_ERROR "No FLTK 1.3 or 1.4 built for Windows was found, and the program's sources "
-                        "need its headers: configure with the FLTK that FLTK's CMake build installed "
-                        "with MinGW-w64, for example cmake --preset mingw-cross "
+    message(FATAL_ERROR "No FLTK 1.3 or 1.4 built for Windows was found, and the program's "
+                        "sources need its headers: configure with the FLTK that FLTK's CMake build "
+                        "installed with MinGW-w64, for example cmake --preset mingw-cross "
                         "-DFLTK_DIR=<fltk-install>/CMake (or -DCMAKE_PREFIX_PATH=<fltk-install>).")
   else()
     # Built on Windows itself there are no headers to fall back on: without FLTK nothing compiles.

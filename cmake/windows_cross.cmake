@@ -75,6 +75,16 @@ add_test(NAME windows.fltk_lookup
 add_test(NAME windows.package
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/package_test.sh windows ${CMAKE_SOURCE_DIR}
                  ${KESTRELMOOR_WINDOWS_BINARY_DIR} ${CMAKE_BINARY_DIR}/windows-package)
+# The notice the Windows build ships names every runtime library that its executables' link maps
+# show pulled in: Kestrelmoor.exe's when it is linked, and the test programs', linked by the same
+# rules, always; needs no Wine.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME windows.notices
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/notices_test.py
+                   ${KESTRELMOOR_WINDOWS_BINARY_DIR}/THIRD-PARTY-NOTICES.txt
+                   ${KESTRELMOOR_WINDOWS_BINARY_DIR}/link-maps)
+endif()
 
 find_program(KESTRELMOOR_WINE NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
 find_program(KESTRELMOOR_WINE NAMES wine64 wine)

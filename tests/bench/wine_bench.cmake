@@ -60,7 +60,8 @@ find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
   add_test(NAME bench.wine.once_covers_budget
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/check_budgets.py --cases-only
-                   --wine ${wine_bench_results}/wine-once.json --wine-shape ${wine_bench_shape_name})
+                   --wine ${wine_bench_results}/wine-once.json
+                   --wine-shape ${wine_bench_shape_name})
   set_tests_properties(bench.wine.once_covers_budget PROPERTIES
     FIXTURES_REQUIRED KestrelmoorBenchWineOnce)
 endif()

@@ -115,7 +115,7 @@ configure 1.4-with-aliases-by-prefix "ON 1.4.2 fltk::fltk" -DCMAKE_PREFIX_PATH="
 configure other-version "is version '1.5.0'; Kestrelmoor needs FLTK 1.3 or 1.4" \
   -DFLTK_DIR="$work/fltk-1.5.0/CMake"
 configure dir-without-config "holds no usable FLTKConfig.cmake" -DFLTK_DIR="$work/empty"
-configure none-named "need its headers: configure with the FLTK that FLTK's CMake build"
+configure none-named "sources need its headers: configure with the FLTK that FLTK's CMake build"
 configure headers-only OFF -DKESTRELMOOR_FLTK_HEADERS="$work/empty"
 
 exit "$failures"
