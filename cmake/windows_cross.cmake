@@ -154,6 +154,8 @@ set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control w
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
   RESOURCE_LOCK kestrelmoor_wine
+  # Early in the run, so that the others fill the processors beside them.
+  COST 500
   TIMEOUT 300
   LABELS wine)
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP KestrelmoorWine)

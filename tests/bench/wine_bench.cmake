@@ -42,6 +42,7 @@ set(wine_bench_tests bench.wine.start bench.wine.jobs bench.wine.once bench.wine
 set_tests_properties(${wine_bench_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
   RESOURCE_LOCK kestrelmoor_wine
+  COST 400
   TIMEOUT 600
   LABELS wine)
 set_tests_properties(bench.wine.start PROPERTIES FIXTURES_SETUP KestrelmoorBenchWine)
