@@ -295,6 +295,16 @@ bool ControlUnderFault(const CallSite& site, bool nullOutput, std::string& probl
   return site.call == kLookup && !nullOutput;
 }
 
+bool ControlUnderFaultAfterRefusal(const CallSite& site, bool nullOutput, int target,
+                                   std::string& problem) {
+  if (site.call == kLookup) return !nullOutput;  // refused again, or "found" with nothing
+  if (site.call == kFirstRead || (site.call == "StringFromCLSID" && site.job >= 0)) {
+    return site.job != target;
+  }
+  if (site.call != kJobs) ControlUnderFault(site, nullOutput, problem);
+  return false;
+}
+
 std::string FirstDifference(const JobInfo& e, const JobInfo& a) {
 #define KESTRELMOOR_TEXT_FIELD(name) \
   if (e.name != a.name) return #name ": expected '" + Narrow(e.name) + "', got '" + Narrow(a.name) + "'";

@@ -56,5 +56,11 @@ std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& si
 // a failing GetJob, after which the walk of all users finds it. `problem` as above.
 bool ControlUnderFault(const CallSite& site, bool nullOutput, std::string& problem);
 
+// The same when GetJob refuses the job at position `target` and the operation walks every user's
+// jobs for it: the walk failing, or the target's identifier not read, means not found; another
+// job's identifier not read only means that job does not match.
+bool ControlUnderFaultAfterRefusal(const CallSite& site, bool nullOutput, int target,
+                                   std::string& problem);
+
 // The first field in which two records differ, or empty.
 std::string FirstDifference(const JobInfo& expected, const JobInfo& actual);
