@@ -1,11 +1,13 @@
 # The two commands of the quick start, `make run` and `make test`, and a few more for developers.
-# Each installs the Debian packages that are missing first, then configures and builds with CMake.
+# Each installs the Debian packages that are missing first, then configures and builds with CMake,
+# all in one tree: `make run` builds only the program and its help file there, `make test` builds
+# the rest (the tests and the sanitizer, fuzzing and Windows sub-builds) and runs every test.
 
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all run test build configure deps bench fuzz clean
+.PHONY: all run test build program subbuilds configure deps bench fuzz clean
 
 all: build
 
@@ -16,14 +18,29 @@ deps:
 configure: deps
 	@cmake --preset linux -B $(BUILD_DIR)
 
+# Everything.
 build: configure
 	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
-run: build
+# The program and its help file only.
+program: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS) --target kestrelmoor_program
+
+# The sanitizer, fuzzing and Windows sub-builds only.
+subbuilds: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS) --target kestrelmoor_subbuilds
+
+# Without a display there is nothing to show the window on: that is said before anything is
+# installed or built.
+run:
+	@bash scripts/run.sh --check-display
+	@$(MAKE) --no-print-directory program
 	@bash scripts/run.sh $(BUILD_DIR)
 
+# Tests that share a Wine prefix or anything else hold a resource lock (docs/testing.md), so the
+# rest run side by side.
 test: build
-	@cd $(BUILD_DIR) && ctest --output-on-failure --timeout 1200
+	@cd $(BUILD_DIR) && ctest --output-on-failure --timeout 1200 --parallel $(JOBS)
 
 # The performance suite in a build of its own, which builds only what it measures (no sanitizer or
 # fuzzing sub-builds): the table of figures and PASS or FAIL per budget.

@@ -35,6 +35,23 @@ bool ReadIdentifierText(const WideText& id, GUID& guid) {
   return written.present() && WideText(written.get()) == id;
 }
 
+// The job whose identifier text is `id`, found by walking every user's jobs and comparing the
+// text StringFromCLSID writes for each; a job whose identifier cannot be read matches nothing.
+ComPtr<IBackgroundCopyJob> WalkToJob(IBackgroundCopyManager* manager, const WideText& id) {
+  ComPtr<IEnumBackgroundCopyJobs> jobs = EnumerateAllUsersJobs(manager);
+  if (!jobs) return {};
+  for (;;) {
+    ComPtr<IBackgroundCopyJob> job;
+    ULONG fetched = 0;
+    if (jobs->Next(1, job.put(), &fetched) != S_OK || !job) return {};
+    GUID guid{};
+    CoTaskMemText text;
+    if (FAILED(job->GetId(&guid))) continue;
+    StringFromCLSID(guid, text.put());
+    if (text.present() && WideText(text.get()) == id) return job;
+  }
+}
+
 }  // namespace
 
 FoundJob FindJobById(const WideText& id) {
@@ -42,6 +59,14 @@ FoundJob FindJobById(const WideText& id) {
   GUID guid{};
   if (!ReadIdentifierText(id, guid)) return found;
   found.manager = CreateBitsManager();
-  if (found.manager && FAILED(found.manager->GetJob(guid, found.job.put()))) found.job.reset();
+  if (!found.manager) return found;
+  const HRESULT answer = found.manager->GetJob(guid, found.job.put());
+  if (SUCCEEDED(answer)) return found;
+  found.job.reset();
+  // GetJob refuses some jobs that the walk of all users still hands out (one created at a higher
+  // integrity level answers E_ACCESSDENIED, for one); only "not found" is taken at its word.
+  if (answer != static_cast<HRESULT>(BG_E_NOT_FOUND)) {
+    found.job = WalkToJob(found.manager.get(), id);
+  }
   return found;
 }

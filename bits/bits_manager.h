@@ -23,8 +23,10 @@ struct FoundJob {
 };
 
 // The job whose identifier text is exactly `id`, asked of a manager of its own with GetJob; no job
-// when there is none, the manager cannot be created, or GetJob fails or hands back nothing. The
-// text is read as a GUID, and the service is asked only when StringFromCLSID writes that GUID back
-// as the very same text: a lower-case or unbraced form of an identifier, or "Unknown", finds
-// nothing without a connection. COM must have been initialised on this thread.
+// when there is none, the manager cannot be created, or GetJob answers BG_E_NOT_FOUND or hands
+// back nothing. When GetJob refuses the job with any other failure, every user's jobs are walked
+// for it instead, comparing identifier texts. The text is read as a GUID, and the service is asked
+// only when StringFromCLSID writes that GUID back as the very same text: a lower-case or unbraced
+// form of an identifier, or "Unknown", finds nothing without a connection. COM must have been
+// initialised on this thread.
 FoundJob FindJobById(const WideText& id);

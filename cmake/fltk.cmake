@@ -3,8 +3,8 @@
 #
 # On Linux the distribution's FLTK 1.3 is used. On Windows an FLTK 1.3 or 1.4 built for Windows is
 # looked for through FLTK_DIR or CMAKE_PREFIX_PATH (or a package manager's toolchain); without one,
-# the program's sources are still compiled against FLTK's headers (KESTRELMOOR_FLTK_HEADERS) but
-# Kestrelmoor.exe is not linked. An FLTK that the user named but that cannot be used stops the
+# the Linux build's Windows side still compiles the program's sources against FLTK's headers
+# (KESTRELMOOR_FLTK_HEADERS) but does not link Kestrelmoor.exe, and any other build stops. An FLTK that the user named but that cannot be used stops the
 # configuration with the reason.
 add_library(kestrelmoor_fltk INTERFACE)
 set(KESTRELMOOR_HAVE_FLTK OFF)
@@ -41,7 +41,8 @@ if(WIN32)
     message(STATUS "FLTK ${fltk_version} (${fltk_target}): ${FLTK_DIR}")
     set(KESTRELMOOR_HAVE_FLTK ON)
     set(KESTRELMOOR_FLTK_VERSION "${fltk_version}")
-    target_include_directories(kestrelmoor_fltk INTERFACE ${FLTK_INCLUDE_DIRS})
+    # System folders, as on Linux: warnings are for our own sources, not for FLTK's headers.
+    target_include_directories(kestrelmoor_fltk SYSTEM INTERFACE ${FLTK_INCLUDE_DIRS})
     target_link_libraries(kestrelmoor_fltk INTERFACE ${fltk_target})
   elseif(named_fltk_dir)
     # A config that find_package looked at and set aside (a 32-bit FLTK in a 64-bit build, say)
@@ -57,7 +58,14 @@ if(WIN32)
                         "Windows).")
   elseif(KESTRELMOOR_FLTK_HEADERS)
     target_include_directories(kestrelmoor_fltk SYSTEM INTERFACE ${KESTRELMOOR_FLTK_HEADERS})
-  elseif(NOT CMAKE_CROSSCOMPILING)
+  elseif(CMAKE_CROSSCOMPILING)
+    # Only the Linux build's own Windows side compiles against FLTK's headers alone; a cross build
+    # of its own has no headers to fall back on, and without FLTK nothing compiles.
+    message(FATAL_ERROR "No FLTK 1.3 or 1.4 built for Windows was found, and the program's "
+                        "sources need its headers: configure with the FLTK that FLTK's CMake build "
+                        "installed with MinGW-w64, for example cmake --preset mingw-cross "
+                        "-DFLTK_DIR=<fltk-install>/CMake (or -DCMAKE_PREFIX_PATH=<fltk-install>).")
+  else()
     # Built on Windows itself there are no headers to fall back on: without FLTK nothing compiles.
     message(FATAL_ERROR "No FLTK 1.3 or 1.4 built for Windows was found: install FLTK with its "
                         "CMake build and configure with -DFLTK_DIR=<fltk-install>/CMake (or "

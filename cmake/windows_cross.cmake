@@ -75,6 +75,16 @@ add_test(NAME windows.fltk_lookup
 add_test(NAME windows.package
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/package_test.sh windows ${CMAKE_SOURCE_DIR}
                  ${KESTRELMOOR_WINDOWS_BINARY_DIR} ${CMAKE_BINARY_DIR}/windows-package)
+# The notice the Windows build ships names every runtime library that its executables' link maps
+# show pulled in: Kestrelmoor.exe's when it is linked, and the test programs', linked by the same
+# rules, always; needs no Wine.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME windows.notices
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package/notices_test.py
+                   ${KESTRELMOOR_WINDOWS_BINARY_DIR}/THIRD-PARTY-NOTICES.txt
+                   ${KESTRELMOOR_WINDOWS_BINARY_DIR}/link-maps)
+endif()
 
 find_program(KESTRELMOOR_WINE NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
 find_program(KESTRELMOOR_WINE NAMES wine64 wine)
@@ -134,16 +144,21 @@ add_test(NAME wine.resources
 # A cross build of its own, given Wine as its emulator and no icon, draws the icon with its own tool.
 add_test(NAME wine.icon_through_emulator
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/icon_through_emulator.sh ${CMAKE_SOURCE_DIR}
-                 ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE})
+                 ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE}
+                 ${KESTRELMOOR_WINDOWS_FLTK_HEADERS})
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
+# Every test that runs Wine in this prefix belongs in this list, which gives it the environment
+# and the lock: make test runs tests side by side (ctest --parallel), and the lock keeps these to
+# one at a time. The control tests change the queue that the snapshot test reads.
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
     wine.ui_seam wine.export_file wine.entry_arguments wine.resources wine.icon_through_emulator
     wine.stop)
-# One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
   RESOURCE_LOCK kestrelmoor_wine
+  # Early in the run, so that the others fill the processors beside them.
+  COST 500
   TIMEOUT 300
   LABELS wine)
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP KestrelmoorWine)

@@ -14,7 +14,7 @@ packages=(
   libbenchmark-dev
   clang-14 libclang-rt-14-dev
   valgrind
-  xdg-utils
+  xdg-utils xchm
   python3
   zlib1g-dev libz-mingw-w64-dev libx11-dev libxfixes-dev
 )

@@ -35,6 +35,9 @@ struct ProviderJob {
   std::optional<WideText> notifyProgram;
   std::optional<WideText> notifyArguments;
   bool notifyCmdLineFails = false;  // GetNotifyCmdLine answers E_NOTIMPL, as some services do
+  // The manager's GetJob answers E_ACCESSDENIED for it, as BITS does for a job created at a higher
+  // integrity level, while the walk of all users still hands it out.
+  bool refusesGetJob = false;
   std::vector<ProviderFile> files;
 };
 
@@ -58,7 +61,7 @@ struct ProviderJob {
 // Every method of a job that is no longer in `jobs` answers BG_E_INVALID_STATE. A job object finds
 // its job by position and GUID, so removing jobs does not disturb a walk in progress. The
 // enumerator hands out the jobs that were there when EnumJobs was called; GetJob finds a job of any
-// user by its GUID, or answers BG_E_NOT_FOUND.
+// user by its GUID (unless the job refuses it), or answers BG_E_NOT_FOUND.
 struct BitsProvider {
   BitsProvider() = default;
   ~BitsProvider();

@@ -33,6 +33,7 @@ class Manager final : public ComObject<Manager, IBackgroundCopyManager> {
     const std::vector<ProviderJob>& queue = provider()->jobs;
     for (size_t i = 0; i < queue.size(); ++i) {
       if (queue[i].id == id) {
+        if (queue[i].refusesGetJob) return E_ACCESSDENIED;
         *job = NewJob(provider(), JobHandle{i, id}, false);
         return S_OK;
       }

@@ -274,6 +274,35 @@ TEST_F(JobCommandsTest, PropertiesShowsTheJobTheLineShowedAndLeavesTheList) {
   EXPECT_EQ(probe.uses("IBackgroundCopyManager::EnumJobs"), 0u) << "no other job is read";
 }
 
+TEST_F(JobCommandsTest, JobsThatGetJobRefusesAreFoundByTheWalkOfAllUsers) {
+  // As BITS refuses GetJob for a job created at a higher integrity level, which the walk lists.
+  for (ProviderJob& job : provider.jobs) job.refusesGetJob = true;
+  const std::string path = ::testing::TempDir() + "kestrelmoor-refused-export-test.txt";
+  std::remove(path.c_str());
+  seam.savePath = path;
+  SelectLineOf("Charlie");
+  OnProperties(nullptr, nullptr);
+  EXPECT_NE(ShownPropertiesText().find("third job"), std::string::npos);
+  OnExport(nullptr, nullptr);
+  EXPECT_NE(ReadFile(path).find("third job"), std::string::npos);
+  std::remove(path.c_str());
+  const struct {
+    const ControlCase& command;
+    const char* job;
+  } runs[] = {{kControlCases[0], "Alpha"}, {kControlCases[1], "Bravo"},
+              {kControlCases[3], "Charlie"}, {kControlCases[2], "Charlie"}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.command.name);
+    SelectLineOf(run.job);
+    seam.boxes.clear();
+    run.command.handler(nullptr, nullptr);
+    ASSERT_EQ(seam.boxes.size(), 2u);
+    ExpectBox(1, run.command.success, box::kOk | box::kIconInformation);
+  }
+  ASSERT_EQ(provider.jobs.size(), 1u);
+  EXPECT_EQ(provider.jobs[0].state, BG_JOB_STATE_SUSPENDED);
+}
+
 TEST_F(JobCommandsTest, PopupCommandActsOnTheCurrentSelection) {
   jobBrowser->select(3);  // Charlie
   const Fl_Menu_Item* resume = window.jobPopupMenu->find_item("&Resume Job");

@@ -4,8 +4,10 @@
     check_budgets.py --native native.json [--wine wine.json]
         the table, then PASS or FAIL per budget; exit status 1 when any budget fails
     check_budgets.py --cases-only --native native-once.json [--wine wine-once.json]
+                     [--wine-shape JOBS/FILES]
         only that every case the table and the budgets need is there and ran without an error;
-        timings are not looked at (the test run uses this on its one-iteration run)
+        timings are not looked at (the test run uses this on its one-iteration run, whose Wine
+        queue may have another shape than the 300 jobs x 3 files the budgets name)
 
 A case is read from its median when the run has repetitions, else from its single run. A budget
 whose cases are missing or failed is a FAIL, never a PASS.
@@ -182,7 +184,10 @@ def table_row(case, beside, cases):
     return row
 
 
-def check(suites, cases_only, out):
+WINE_SHAPE = re.compile(r"/\d+/\d+$")
+
+
+def check(suites, cases_only, out, wine_shape=None):
     cases = {}
     for path in suites.values():
         cases.update(read_cases(path))
@@ -195,6 +200,9 @@ def check(suites, cases_only, out):
         for budget in BUDGETS:
             if budget.suite in suites:
                 needed += [budget.case] + ([budget.beside] if budget.beside else [])
+        if wine_shape:
+            needed = [WINE_SHAPE.sub("/" + wine_shape, name) if name.startswith("Wine") else name
+                      for name in needed]
         for name in dict.fromkeys(needed):
             reason = problem(cases, name)
             if reason is None and name.startswith("SnapshotMemory"):
@@ -231,13 +239,17 @@ def main(argv, out=sys.stdout):
     parser.add_argument("--wine", help="JSON of the suite run under Wine")
     parser.add_argument("--cases-only", action="store_true",
                         help="check only that every needed case ran, not the timings")
+    parser.add_argument("--wine-shape", metavar="JOBS/FILES",
+                        help="with --cases-only: the queue the Wine run was given")
     arguments = parser.parse_args(argv)
+    if arguments.wine_shape and not re.fullmatch(r"\d+/\d+", arguments.wine_shape):
+        parser.error("--wine-shape takes JOBS/FILES, such as 60/3")
     suites = {name: path for name, path in (("native", arguments.native),
                                             ("wine", arguments.wine)) if path}
     if not suites:
         parser.error("give --native, --wine or both")
     try:
-        return check(suites, arguments.cases_only, out)
+        return check(suites, arguments.cases_only, out, arguments.wine_shape)
     except (OSError, ValueError, KeyError) as error:
         print(f"cannot read the results: {error}", file=out)
         return 2

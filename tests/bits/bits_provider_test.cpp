@@ -323,7 +323,9 @@ TEST_F(Provider, ControlMethodsAnswerInEveryStateAsBitsDocumentsThem) {
       const std::optional<BG_JOB_STATE> after =
           FAILED(each.expected) ? std::optional<BG_JOB_STATE>(row.state) : each.accepted;
       EXPECT_EQ(provider.jobs.size(), after ? 1u : 0u) << "only Cancel and Complete remove a job";
-      if (after && provider.jobs.size() == 1u) EXPECT_EQ(provider.jobs[0].state, *after);
+      if (after && provider.jobs.size() == 1u) {
+        EXPECT_EQ(provider.jobs[0].state, *after);
+      }
       ExpectAllGivenBack();
     }
   }

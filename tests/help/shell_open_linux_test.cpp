@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -172,6 +173,43 @@ TEST_F(ShellOpenWithDesktopTest, AViewerStillRunningAfterTheWaitCountsAsOpened) 
   EXPECT_GT(ShellOpenWithDesktop(helpFile), 32);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_LT(waited, std::chrono::seconds(10));
+}
+
+// F1's route on Linux: the system's own xdg-open, outside any desktop and with no settings of the
+// user's, hands the compiled help file to the viewer the xchm package registers for CHM files. A
+// stand-in xchm first on PATH notes what it was given instead of opening a window.
+TEST_F(ShellOpenWithDesktopTest, TheHelpFileGoesToXchm) {
+  ASSERT_EQ(access("/usr/share/applications/xchm.desktop", R_OK), 0)
+      << "no viewer registered for CHM files: install xchm (scripts/install-deps.sh)";
+  const std::string built = KESTRELMOOR_HELP_CHM;
+  if (!Exists(built)) GTEST_SKIP() << "the build made no " << built << " (chmcmd missing)";
+  WriteFile(helpFile, ReadFile(built));
+  const std::string viewer = tools + "/xchm";
+  WriteFile(viewer, "#!/bin/sh\n{ echo \"$#\"; printf '%s\\n' \"$@\"; } > '" + dir + "/args'\n");
+  ASSERT_EQ(chmod(viewer.c_str(), 0700), 0);
+  const std::vector<std::pair<const char*, std::string>> settings = {
+      {"PATH", tools + ":/usr/bin:/bin"}, {"XDG_CONFIG_HOME", dir}, {"XDG_DATA_HOME", dir},
+      {"XDG_CURRENT_DESKTOP", ""}, {"DESKTOP_SESSION", ""}, {"KDE_FULL_SESSION", ""}};
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const auto& [name, value] : settings) {
+    const char* was = std::getenv(name);
+    saved.emplace_back(name, was != nullptr ? std::optional<std::string>(was) : std::nullopt);
+    if (value.empty()) {
+      unsetenv(name);
+    } else {
+      setenv(name, value.c_str(), 1);
+    }
+  }
+  const intptr_t answer = ShellOpenWithDesktop(helpFile);
+  for (const auto& [name, value] : saved) {
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  EXPECT_GT(answer, 32);
+  EXPECT_EQ(ReceivedArguments(), (std::vector<std::string>{"1", helpFile}));
 }
 
 }  // namespace

@@ -346,48 +346,76 @@ const ControlCase kControlCases[] = {
 
 class ControlFaultMatrix
     : public FaultMatrixTest,
-      public ::testing::WithParamInterface<std::tuple<ControlCase, bool>> {};
+      public ::testing::WithParamInterface<std::tuple<ControlCase, bool>> {
+ protected:
+  // Fails every call of a clean run of the operation on `queue`, in turn; `rule` says what the
+  // operation must then answer. Returns the calls that were failed.
+  template <class Rule>
+  std::set<std::string> FailEveryCall(const std::vector<ProviderJob>& queue, Rule rule) {
+    const ControlCase& control = std::get<0>(GetParam());
+    const bool outer = std::get<1>(GetParam());
+    const WideText target = MatrixTargetId();
+    EnterOuterApartment(outer);
+
+    Prepare(queue, {});
+    EXPECT_TRUE(control.operation(target));
+    EXPECT_TRUE(control.changed(queue, provider.jobs)) << "the clean run did not change the job";
+    ExpectGivenBack(probe, false, outer);
+    const std::vector<CallSite> sites = CallSitesOf(probe.calls);
+
+    int runs = 0;
+    const std::set<std::string> failedCalls = FailEachCall(
+        sites, probe,
+        [&](const CallSite& site, const ProviderFault& fault) {
+          Prepare(queue, {fault});
+          const bool answer = control.operation(target);
+          std::string problem;
+          bool expected = rule(site, fault.nullOutput, problem);
+          EXPECT_EQ(problem, "");
+          // A thread whose COM the toolkit has initialised goes on in that apartment when the
+          // operation's own initialisation is refused.
+          const bool initFailed = site.call == "CoInitializeEx";
+          if (initFailed) expected = outer && control.method != nullptr;
+          EXPECT_EQ(answer, expected);
+          if (expected) {
+            EXPECT_TRUE(control.changed(queue, provider.jobs));
+          } else {
+            EXPECT_TRUE(Unchanged(queue, provider.jobs)) << "a failed operation changed the queue";
+          }
+          ExpectGivenBack(probe, initFailed, outer);
+        },
+        runs);
+    RecordProperty("faulted_runs", runs);
+    return failedCalls;
+  }
+};
 
 TEST_P(ControlFaultMatrix, EveryCallFailingGivesTheRightAnswerAndTouchesNothingElse) {
   const ControlCase& control = std::get<0>(GetParam());
-  const bool outer = std::get<1>(GetParam());
-  const std::vector<ProviderJob> queue = MatrixControlQueue();
-  const WideText target = MatrixTargetId();
-  EnterOuterApartment(outer);
-
-  Prepare(queue, {});
-  ASSERT_TRUE(control.operation(target));
-  ASSERT_TRUE(control.changed(queue, provider.jobs)) << "the clean run did not change the job";
-  ExpectGivenBack(probe, false, outer);
-  const std::vector<CallSite> sites = CallSitesOf(probe.calls);
-
-  int runs = 0;
-  const std::set<std::string> failedCalls = FailEachCall(
-      sites, probe,
-      [&](const CallSite& site, const ProviderFault& fault) {
-        Prepare(queue, {fault});
-        const bool answer = control.operation(target);
-        std::string problem;
-        bool expected = ControlUnderFault(site, problem);
-        EXPECT_EQ(problem, "");
-        // A thread whose COM the toolkit has initialised goes on in that apartment when the
-        // operation's own initialisation is refused.
-        const bool initFailed = site.call == "CoInitializeEx";
-        if (initFailed) expected = outer && control.method != nullptr;
-        EXPECT_EQ(answer, expected);
-        if (expected) {
-          EXPECT_TRUE(control.changed(queue, provider.jobs));
-        } else {
-          EXPECT_TRUE(Unchanged(queue, provider.jobs)) << "a failed operation changed the queue";
-        }
-        ExpectGivenBack(probe, initFailed, outer);
-      },
-      runs);
-  RecordProperty("faulted_runs", runs);
+  const std::set<std::string> failedCalls =
+      FailEveryCall(MatrixControlQueue(), [](const CallSite& site, bool nullOutput,
+                                             std::string& problem) {
+        return ControlUnderFault(site, nullOutput, problem);
+      });
   std::vector<std::string> mustFail = {"CoInitializeEx", "CoCreateInstance", "IIDFromString",
                                        "StringFromCLSID", "IBackgroundCopyManager::GetJob"};
   if (control.method != nullptr) mustFail.push_back(control.method);
   for (const std::string& call : mustFail) {
+    EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
+  }
+}
+
+// The job GetJob refuses, found by the walk of every user's jobs, with each call of that walk
+// failed too.
+TEST_P(ControlFaultMatrix, JobThatGetJobRefusesUnderEveryFaultOfTheWalk) {
+  std::vector<ProviderJob> queue = MatrixControlQueue();
+  queue[kMatrixTarget].refusesGetJob = true;
+  const std::set<std::string> failedCalls =
+      FailEveryCall(queue, [](const CallSite& site, bool nullOutput, std::string& problem) {
+        return ControlUnderFaultAfterRefusal(site, nullOutput, kMatrixTarget, problem);
+      });
+  for (const char* call : {"IBackgroundCopyManager::GetJob", "IBackgroundCopyManager::EnumJobs",
+                           "IEnumBackgroundCopyJobs::Next", "IBackgroundCopyJob::GetId"}) {
     EXPECT_EQ(failedCalls.count(call), 1u) << call << " was never failed";
   }
 }
@@ -419,7 +447,7 @@ TEST(FaultRules, UnknownCallIsReportedInsteadOfPassing) {
   RecordUnderFault(JobInfo(), sites[3], false, JobInfo(), problem);
   EXPECT_NE(problem, "");
   problem.clear();
-  ControlUnderFault(sites[3], problem);
+  ControlUnderFault(sites[3], false, problem);
   EXPECT_NE(problem, "");
 }
 

@@ -256,13 +256,15 @@ std::vector<JobSummary> SummariesUnderFault(const std::vector<JobSummary>& clean
   return expected;
 }
 
-// Before GetJob has found the job, every failure means it is not found; after, the reads fail as
-// in the snapshot of a queue of that one job.
+// Before GetJob has found the job, every failure means it is not found, except GetJob's own
+// failure, after which the walk of all users finds the job and reads it whole; once found, the
+// reads fail as in the snapshot of a queue of that one job.
 std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& site,
                                         bool nullOutput, const std::optional<JobInfo>& actual,
                                         std::string& problem) {
   static const std::set<std::string> kLookupCalls = {"IIDFromString", "StringFromCLSID", kLookup};
   if (kConnection.count(site.call) != 0) return std::nullopt;
+  if (site.call == kLookup && !nullOutput) return clean;
   if (site.job < 0 || site.call == kLookup) {
     if (kLookupCalls.count(site.call) == 0) {
       problem = "no rule says what a failing " + site.call + " does before the job is found";
@@ -280,7 +282,7 @@ std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& si
   return expected[0];
 }
 
-bool ControlUnderFault(const CallSite& site, std::string& problem) {
+bool ControlUnderFault(const CallSite& site, bool nullOutput, std::string& problem) {
   static const std::set<std::string> kDeciding = {
       "IIDFromString", "StringFromCLSID", kLookup,
       "IBackgroundCopyJob::Complete", "IBackgroundCopyJob::Cancel",
@@ -289,6 +291,17 @@ bool ControlUnderFault(const CallSite& site, std::string& problem) {
     problem = "no rule says what a failing " + site.call + " does to a control operation";
     return true;
   }
+  // A refusing GetJob sends the operation on to the walk of all users, which finds the job.
+  return site.call == kLookup && !nullOutput;
+}
+
+bool ControlUnderFaultAfterRefusal(const CallSite& site, bool nullOutput, int target,
+                                   std::string& problem) {
+  if (site.call == kLookup) return !nullOutput;  // refused again, or "found" with nothing
+  if (site.call == kFirstRead || (site.call == "StringFromCLSID" && site.job >= 0)) {
+    return site.job != target;
+  }
+  if (site.call != kJobs) ControlUnderFault(site, nullOutput, problem);
   return false;
 }
 

@@ -52,9 +52,15 @@ std::optional<JobInfo> RecordUnderFault(const JobInfo& clean, const CallSite& si
                                         std::string& problem);
 
 // What a control operation (or the check that its job is there) must answer when the call at
-// `site` fails: every call it makes decides whether it finds and changes the job, so false.
-// `problem` as above.
-bool ControlUnderFault(const CallSite& site, std::string& problem);
+// `site` fails: every call it makes decides whether it finds and changes the job, so false, except
+// a failing GetJob, after which the walk of all users finds it. `problem` as above.
+bool ControlUnderFault(const CallSite& site, bool nullOutput, std::string& problem);
+
+// The same when GetJob refuses the job at position `target` and the operation walks every user's
+// jobs for it: the walk failing, or the target's identifier not read, means not found; another
+// job's identifier not read only means that job does not match.
+bool ControlUnderFaultAfterRefusal(const CallSite& site, bool nullOutput, int target,
+                                   std::string& problem);
 
 // The first field in which two records differ, or empty.
 std::string FirstDifference(const JobInfo& expected, const JobInfo& actual);

@@ -2,8 +2,9 @@
 # The Windows build's FLTK lookup against stand-in FLTK installs made here, shaped as FLTK 1.3 and
 # FLTK 1.4 install themselves with their CMake builds: each named by FLTK_DIR or CMAKE_PREFIX_PATH
 # is used with its version and its library target; an FLTK of another version, or an FLTK_DIR
-# without a config, stops the configuration with the reason; with no FLTK named the build goes on
-# without the executable. The lookup runs in a MinGW cross build, as the Linux build makes it.
+# without a config, stops the configuration with the reason, and so does naming none at all, unless
+# the build is the Linux build's Windows side, which goes on with FLTK's headers alone and without
+# the executable. The lookup runs in a MinGW cross build, as the Linux build makes it.
 # Usage: fltk_lookup_test.sh <source folder> <work folder>
 set -euo pipefail
 source_dir=$1
@@ -114,6 +115,7 @@ configure 1.4-with-aliases-by-prefix "ON 1.4.2 fltk::fltk" -DCMAKE_PREFIX_PATH="
 configure other-version "is version '1.5.0'; Kestrelmoor needs FLTK 1.3 or 1.4" \
   -DFLTK_DIR="$work/fltk-1.5.0/CMake"
 configure dir-without-config "holds no usable FLTKConfig.cmake" -DFLTK_DIR="$work/empty"
-configure none-named OFF
+configure none-named "sources need its headers: configure with the FLTK that FLTK's CMake build"
+configure headers-only OFF -DKESTRELMOOR_FLTK_HEADERS="$work/empty"
 
 exit "$failures"

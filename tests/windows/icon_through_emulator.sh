@@ -3,17 +3,19 @@
 # handed in, draws the icon with its own Windows tool run through Wine, and gets the very bytes the
 # native build's tool wrote.
 # Usage: icon_through_emulator.sh <source folder> <build folder> <native Kestrelmoor.ico>
+#                                  <a folder holding only FLTK's FL headers>
 set -euo pipefail
 source_dir=$1
 build_dir=$2
 native_icon=$3
+fltk_headers=$4
 log="$build_dir.log"
 
 rm -rf "$build_dir"
 if ! { cmake -S "$source_dir" -B "$build_dir" \
          -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64.cmake" \
          -DCMAKE_CROSSCOMPILING_EMULATOR="bash;$source_dir/scripts/wine-run.sh" \
-         -DKESTRELMOOR_TESTS=OFF &&
+         -DKESTRELMOOR_FLTK_HEADERS="$fltk_headers" -DKESTRELMOOR_TESTS=OFF &&
        cmake --build "$build_dir" --target kestrelmoor_icon; } >"$log" 2>&1; then
   cat "$log"
   exit 1
