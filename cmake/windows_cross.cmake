@@ -126,6 +126,10 @@ add_test(NAME wine.ui_seam
 add_test(NAME wine.entry_arguments
          COMMAND ${run_under_wine} ${windows_tests_dir}/entry_arguments_probe.exe
                  CEA96D6567612064C3AD61 "Ωmega día" F09F9880 "😀")
+# DLLs planted beside a probe linked as Kestrelmoor.exe is, which Wine is told to prefer to its own
+# as Windows would any DLL outside the KnownDLLs: none of them may run.
+add_test(NAME wine.planted_dlls
+         COMMAND ${run_under_wine} ${windows_tests_dir}/planted/planted_dll_probe.exe)
 # The program's resources, read back by a probe that links the same resource object.
 add_test(NAME wine.resources
          COMMAND ${run_under_wine} ${KESTRELMOOR_WINDOWS_BINARY_DIR}/res/resource_probe.exe)
@@ -136,7 +140,8 @@ add_test(NAME wine.icon_through_emulator
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
-    wine.ui_seam wine.entry_arguments wine.resources wine.icon_through_emulator wine.stop)
+    wine.ui_seam wine.entry_arguments wine.planted_dlls wine.resources
+    wine.icon_through_emulator wine.stop)
 # One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
@@ -150,9 +155,11 @@ set_tests_properties(wine.fixture_jobs PROPERTIES
 set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
-set_tests_properties(wine.texts wine.ui_seam wine.entry_arguments wine.resources
+set_tests_properties(wine.texts wine.ui_seam wine.entry_arguments wine.planted_dlls wine.resources
                      wine.icon_through_emulator PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
+set_tests_properties(wine.planted_dlls PROPERTIES
+  ENVIRONMENT "${wine_environment};WINEDLLOVERRIDES=winspool.drv,dwmapi,msimg32=n,b")
 
 # The benchmark of EnumerateJobs against the same service.
 include(${CMAKE_SOURCE_DIR}/tests/bench/wine_bench.cmake OPTIONAL)
