@@ -115,10 +115,6 @@ add_test(NAME wine.fixture_jobs
 add_test(NAME wine.job_snapshot
          COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=JobSnapshotUnderWine.*
                  --jobs-file=${fixture_jobs_file})
-# The program's COM set-up at start.
-add_test(NAME wine.platform_start
-         COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=PlatformStartUnderWine.*
-                 --jobs-file=${fixture_jobs_file})
 add_test(NAME wine.job_control
          COMMAND ${run_under_wine} ${windows_tests_exe} --gtest_filter=JobControlUnderWine.*
                  --jobs-file=${fixture_jobs_file})
@@ -143,8 +139,8 @@ add_test(NAME wine.icon_through_emulator
                  ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE})
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
-set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.platform_start wine.job_control
-    wine.texts wine.ui_seam wine.entry_arguments wine.planted_dlls wine.resources
+set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
+    wine.ui_seam wine.entry_arguments wine.planted_dlls wine.resources
     wine.icon_through_emulator wine.stop)
 # One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
@@ -156,9 +152,9 @@ set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP KestrelmoorWine)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.fixture_jobs PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine FIXTURES_SETUP KestrelmoorWineJobs)
-set_tests_properties(wine.job_snapshot wine.platform_start wine.job_control PROPERTIES
+set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
-set_tests_properties(wine.job_control PROPERTIES DEPENDS "wine.job_snapshot;wine.platform_start")
+set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
 set_tests_properties(wine.texts wine.ui_seam wine.entry_arguments wine.planted_dlls wine.resources
                      wine.icon_through_emulator PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)

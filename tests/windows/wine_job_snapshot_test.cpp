@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/platform_start.h"
 #include "bits/com_owners.h"
 #include "bits/job_snapshot.h"
 #include "bits/utf8.h"
@@ -154,18 +153,4 @@ TEST(JobSnapshotUnderWine, GivesCOMBackAsItFoundIt) {
     if (SUCCEEDED(again)) CoUninitialize();
   }
   EXPECT_TRUE(ComFullyUninitialised());
-}
-
-// As the program starts: COM held for the run, with the process's COM security set (Wine accepts
-// any setting and keeps none, so only Windows can tell whether it took), under which BITS still
-// answers every read; and COM given back once when the run ends.
-TEST(PlatformStartUnderWine, HoldsComForTheRunAndBitsStillAnswers) {
-  const std::vector<FixtureJob> fixture = LoadFixtureJobs();
-  ASSERT_FALSE(fixture.empty());
-  {
-    const std::shared_ptr<void> platform = StartPlatform();
-    EXPECT_EQ(EnumerateJobs().size(), fixture.size());
-    EXPECT_FALSE(ComFullyUninitialised()) << "the start does not hold COM for the run";
-  }
-  EXPECT_TRUE(ComFullyUninitialised()) << "COM stays initialised after the run";
 }
