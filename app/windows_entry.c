@@ -27,8 +27,8 @@ static char* Utf8Copy(const wchar_t* wide) {
    System32 only: neither the program's folder nor the current directory is searched. The DLLs the
    executable imports are resolved before this runs, so those are KnownDLLs, the side-by-side
    common controls, or delay-loaded (the build checks its import table). Nothing loads a DLL by name
-   before this point: the C runtime's start and the static initialisers of the toolkit and the C++
-   runtime load none. */
+   before this point: the C runtime's start and the static initialisers of the C++ runtime and of
+   FLTK 1.3 and 1.4 load none (watched under Wine with its loader's trace). */
 static void LoadDllsFromSystemFolderOnly(void) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
