@@ -6,7 +6,8 @@
 
 int main(int argc, char** argv) {
   try {
-    StartPlatform();
+    // Held until the event loop has returned, so that it ends last.
+    const std::shared_ptr<void> platform = StartPlatform();
     MainWindow window = BuildMainWindow();
     // The toolkit reads its standard window options from the command line.
     window.mainWindow->show(argc, argv);

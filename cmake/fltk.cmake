@@ -44,6 +44,17 @@ if(WIN32)
     # System folders, as on Linux: warnings are for our own sources, not for FLTK's headers.
     target_include_directories(kestrelmoor_fltk SYSTEM INTERFACE ${FLTK_INCLUDE_DIRS})
     target_link_libraries(kestrelmoor_fltk INTERFACE ${fltk_target})
+    if(MINGW)
+      # An FLTK that names winspool among its own libraries gets the delay-import library in its
+      # place (cmake/windows_link_rules.cmake), after the toolkit's archive, which calls it.
+      get_target_property(fltk_links ${fltk_target} INTERFACE_LINK_LIBRARIES)
+      if(NOT fltk_links)
+        set(fltk_links "")
+      endif()
+      list(FILTER fltk_links EXCLUDE REGEX "^(-l)?winspool(\\.lib)?$")
+      list(APPEND fltk_links ${KESTRELMOOR_WINSPOOL_DELAYED})
+      set_target_properties(${fltk_target} PROPERTIES INTERFACE_LINK_LIBRARIES "${fltk_links}")
+    endif()
   elseif(named_fltk_dir)
     # A config that find_package looked at and set aside (a 32-bit FLTK in a 64-bit build, say)
     # is named with its version.

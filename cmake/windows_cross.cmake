@@ -138,6 +138,10 @@ add_test(NAME wine.export_file
 add_test(NAME wine.entry_arguments
          COMMAND ${run_under_wine} ${windows_tests_dir}/entry_arguments_probe.exe
                  CEA96D6567612064C3AD61 "Ωmega día" F09F9880 "😀")
+# DLLs planted beside a probe linked as Kestrelmoor.exe is, which Wine is told to prefer to its own
+# as Windows would any DLL outside the KnownDLLs: none of them may run.
+add_test(NAME wine.planted_dlls
+         COMMAND ${run_under_wine} ${windows_tests_dir}/planted/planted_dll_probe.exe)
 # The program's resources, read back by a probe that links the same resource object.
 add_test(NAME wine.resources
          COMMAND ${run_under_wine} ${KESTRELMOOR_WINDOWS_BINARY_DIR}/res/resource_probe.exe)
@@ -152,8 +156,8 @@ add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 # and the lock: make test runs tests side by side (ctest --parallel), and the lock keeps these to
 # one at a time. The control tests change the queue that the snapshot test reads.
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
-    wine.ui_seam wine.export_file wine.entry_arguments wine.resources wine.icon_through_emulator
-    wine.stop)
+    wine.ui_seam wine.export_file wine.entry_arguments wine.planted_dlls wine.resources
+    wine.icon_through_emulator wine.stop)
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
   RESOURCE_LOCK kestrelmoor_wine
@@ -168,9 +172,12 @@ set_tests_properties(wine.fixture_jobs PROPERTIES
 set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
-set_tests_properties(wine.texts wine.ui_seam wine.export_file wine.entry_arguments wine.resources
+set_tests_properties(wine.texts wine.ui_seam wine.export_file wine.entry_arguments wine.planted_dlls
+                     wine.resources
                      wine.icon_through_emulator PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
+set_tests_properties(wine.planted_dlls PROPERTIES
+  ENVIRONMENT "${wine_environment};WINEDLLOVERRIDES=winspool.drv,dwmapi,msimg32=n,b")
 
 # The benchmark of EnumerateJobs against the same service.
 include(${CMAKE_SOURCE_DIR}/tests/bench/wine_bench.cmake OPTIONAL)
