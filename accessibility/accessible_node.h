@@ -54,4 +54,6 @@ struct AccessibleSource {
   std::function<long()> focus;
   // The menu bar's part, which also answers for the window's menu object; 0 when there is none.
   std::function<long()> menuBar;
+  // Called while the window is being destroyed, its handle still good; may be empty.
+  std::function<void()> closing;
 };

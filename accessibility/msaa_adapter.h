@@ -14,10 +14,10 @@
 
 // Answers WM_GETOBJECT for `window` with the tree that `source` describes: OBJID_CLIENT with part
 // 0, and OBJID_MENU with the source's menu bar when it has one. The window procedure is subclassed
-// from now until the window is destroyed; WM_NCDESTROY puts the previous procedure back, and the
-// objects handed out before then answer E_FAIL from that moment. Attaching a window again only
-// replaces its source. Call it on the window's own thread; false when `window` is not a window
-// of this thread.
+// from now until the window is destroyed: WM_DESTROY calls the source's `closing`, WM_NCDESTROY
+// puts the previous procedure back, and the objects handed out answer E_FAIL from that moment.
+// Attaching a window again only replaces its source. Call it on the window's own thread; false
+// when `window` is not a window of this thread.
 bool AttachAccessibleSource(HWND window, AccessibleSource source);
 
 // Whether `window` is attached now.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "accessibility/accessibility.h"
 #include "app/busy_pointer.h"
 #include "bits/job_snapshot.h"
 #include "bits/utf8.h"
@@ -120,4 +121,5 @@ void ReloadJobList(Fl_Widget*, void*) {
     // lines added so far stay, each still beside its own identifier.
     lineJobIds.resize(static_cast<size_t>(jobBrowser->size()));
   }
+  AnnounceListRefilled(jobBrowser);
 }

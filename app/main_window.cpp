@@ -5,9 +5,12 @@
 #include <FL/Enumerations.H>
 #include <FL/Fl_Hold_Browser.H>
 
+#include "accessibility/accessibility.h"
+#include "accessibility/menu_tracking.h"
 #include "app/help_commands.h"
 #include "app/job_commands.h"
 #include "app/job_list.h"
+#include "app/list_keyboard_popup.h"
 #include "app/list_right_click.h"
 #include "res/product.h"
 
@@ -58,6 +61,13 @@ MainWindow BuildMainWindow() {
   built.jobPopupMenu->type(Fl_Menu_Button::POPUP3);
   AddPopupItems(built.jobPopupMenu);
   SelectLinesOnRightClick();
+  OpenPopupFromKeyboard(built.jobPopupMenu);
+
+  // Screen readers read the list by this name, and follow both menus while they are open.
+  WatchList(jobBrowser, "Jobs");
+  TrackMenu(built.menuBar, nullptr);
+  TrackMenu(built.jobPopupMenu, "Context");
+  StartAccessibility();
 
   ReloadJobList(nullptr, nullptr);
 

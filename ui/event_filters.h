@@ -1,5 +1,6 @@
-// Functions that see each of the toolkit's events before the widgets do. The toolkit has room for
-// one such function; the modules that need one share it through this list.
+// Functions that see each of the toolkit's events before the widgets do, and functions told of
+// each event after it was handled. The toolkit has room for one such function; the modules that
+// need one share it through these lists.
 #pragma once
 
 class Fl_Window;
@@ -10,3 +11,10 @@ using EventFilter = int (*)(int event, Fl_Window* window);
 
 // Adds `filter` after those added before; adding it again changes nothing.
 void AddEventFilter(EventFilter filter);
+
+// Told of `event` once the toolkit or a filter has handled it. `window` may be gone by then and
+// is only compared, never used.
+using EventWatcher = void (*)(int event, Fl_Window* window);
+
+// Adds `watcher` after those added before; adding it again changes nothing.
+void AddEventWatcher(EventWatcher watcher);
