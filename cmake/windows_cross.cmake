@@ -133,10 +133,20 @@ add_test(NAME wine.resources
 add_test(NAME wine.icon_through_emulator
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/icon_through_emulator.sh ${CMAKE_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE})
+# The accessibility adapter read by a client in another process, through a stand-in window.
+set(wine_msaa)
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME wine.msaa
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/windows/msaa_stand_in_test.py
+                   ${windows_tests_dir}/msaa_stand_in.exe ${windows_tests_dir}/msaa_client.exe)
+  set(wine_msaa wine.msaa)
+endif()
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
-    wine.ui_seam wine.entry_arguments wine.resources wine.icon_through_emulator wine.stop)
+    wine.ui_seam wine.entry_arguments wine.resources wine.icon_through_emulator ${wine_msaa}
+    wine.stop)
 # One at a time: the control tests change the queue that the snapshot test reads.
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
@@ -151,7 +161,7 @@ set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
 set_tests_properties(wine.texts wine.ui_seam wine.entry_arguments wine.resources
-                     wine.icon_through_emulator PROPERTIES
+                     wine.icon_through_emulator ${wine_msaa} PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
 
 # The benchmark of EnumerateJobs against the same service.
