@@ -28,10 +28,10 @@ constexpr UINT kStepMessage = WM_APP;
 constexpr int kLeft = 100, kTop = 100, kWidth = 400, kHeight = 200;
 constexpr int kBarHeight = 30, kListTop = 40, kLineHeight = 20, kLinesShown = 2;
 
-// The main window's parts; a menu item is announced on the main window, as the program does, and
-// lives in the menu's window.
+// The main window's parts. A menu item has the same number in both windows: it is announced on the
+// main window, as the program does, and lives in the menu's window.
 enum MainPart : long { kClient = 0, kMenuBar, kFileTitle, kList, kFirstLine };
-constexpr long kFirstMenuItemOnMain = 100;
+constexpr long kFirstMenuItem = 100;
 
 const char* const kLines[] = {
     "nightly download, Two files, Suspended",
@@ -106,8 +106,8 @@ std::optional<AccessibleNode> DescribeMain(long id) {
     node.location = At(10, kListTop + kLineHeight * static_cast<int>(line), kWidth - 20,
                        kLineHeight);
     node.parent = kList;
-  } else if (id >= kFirstMenuItemOnMain && id < kFirstMenuItemOnMain + kFileItemCount) {
-    node = MenuItemNode(id - kFirstMenuItemOnMain, 0);
+  } else if (id >= kFirstMenuItem && id < kFirstMenuItem + kFileItemCount) {
+    node = MenuItemNode(id - kFirstMenuItem, 0);
     node.homeWindow = reinterpret_cast<uintptr_t>(menuWindow);
   } else {
     return std::nullopt;
@@ -116,13 +116,17 @@ std::optional<AccessibleNode> DescribeMain(long id) {
 }
 
 std::optional<AccessibleNode> DescribeMenu(long id) {
-  if (id > 0 && id <= kFileItemCount) return MenuItemNode(id - 1, 0);
+  if (id >= kFirstMenuItem && id < kFirstMenuItem + kFileItemCount) {
+    return MenuItemNode(id - kFirstMenuItem, 0);
+  }
   if (id != 0) return std::nullopt;
   AccessibleNode node;
   node.role = AccessibleRole::PopupMenu;
   node.name = "File";
   node.location = {kLeft + 5, kTop + kBarHeight, 130, 20 * kFileItemCount};
-  for (long item = 1; item <= kFileItemCount; ++item) node.children.push_back(item);
+  for (long item = 0; item < kFileItemCount; ++item) {
+    node.children.push_back(kFirstMenuItem + item);
+  }
   return node;
 }
 
@@ -143,7 +147,7 @@ std::optional<AccessibleNode> DescribeDetails(long id) {
 }
 
 long MainFocus() {
-  if (menuOpen) return kFirstMenuItemOnMain;
+  if (menuOpen) return kFirstMenuItem;
   return selectedLine >= 0 ? kFirstLine + selectedLine : static_cast<long>(kList);
 }
 
@@ -157,7 +161,7 @@ void Step(const std::string& step) {
     ShowWindow(menuWindow, SW_SHOWNOACTIVATE);
     NotifyAccessibleClients(EVENT_SYSTEM_MENUSTART, mainWindow, kMenuBar);
     NotifyAccessibleClients(EVENT_SYSTEM_MENUPOPUPSTART, menuWindow, 0);
-    NotifyAccessibleClients(EVENT_OBJECT_FOCUS, mainWindow, kFirstMenuItemOnMain);
+    NotifyAccessibleClients(EVENT_OBJECT_FOCUS, mainWindow, kFirstMenuItem);
   } else if (step == "close") {
     menuOpen = false;
     NotifyAccessibleClients(EVENT_SYSTEM_MENUPOPUPEND, menuWindow, 0);
@@ -226,7 +230,7 @@ int main() {
   const bool attached =
       mainWindow && menuWindow && detailsWindow &&
       AttachAccessibleSource(mainWindow, Source(DescribeMain, MainFocus, kMenuBar)) &&
-      AttachAccessibleSource(menuWindow, Source(DescribeMenu, [] { return 1L; })) &&
+      AttachAccessibleSource(menuWindow, Source(DescribeMenu, [] { return kFirstMenuItem; })) &&
       AttachAccessibleSource(detailsWindow, Source(DescribeDetails, [] { return 1L; }));
   if (!attached) {
     std::printf("the stand-in's windows could not be made and attached\n");

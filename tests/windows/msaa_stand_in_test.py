@@ -92,7 +92,7 @@ class StandInUnderWine(unittest.TestCase):
                                  [("menu item", "Reload Jobs", "F5", False),
                                   ("menu item", "Properties", None, True)])
             elif name == "details":
-                details, _ = self.window("Job Details")
+                details = self.window("Job Details")[0]
                 self.assertEqual(details.key(), ("client", "Job Details"))
                 text = details.child("text", "Job Details")
                 self.assertEqual(text.value, REPORT)
