@@ -74,10 +74,8 @@ bool Contains(const ScreenRect& rect, long x, long y) {
 
 // One part of an attached window. It holds no copy of the part: every call asks the window's
 // source afresh, so what it answers is what the window shows at that moment. Like the objects of
-// Windows' own controls, it also answers for any other part of its window named as the child, and
-// it enumerates its children itself: without an enumerator, AccessibleChildren would ask for
-// children 1 to n, which are not the numbers of its parts.
-class PartAccessible final : public IAccessible, public IEnumVARIANT {
+// Windows' own controls, it also answers for any other part of its window named as the child.
+class PartAccessible final : public IAccessible {
  public:
   PartAccessible(std::shared_ptr<WindowLink> link, long id) : link_(std::move(link)), id_(id) {}
 
@@ -86,11 +84,6 @@ class PartAccessible final : public IAccessible, public IEnumVARIANT {
     if (object == nullptr) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
       *object = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    if (iid == IID_IEnumVARIANT) {
-      *object = static_cast<IEnumVARIANT*>(this);
       AddRef();
       return S_OK;
     }
@@ -324,45 +317,6 @@ class PartAccessible final : public IAccessible, public IEnumVARIANT {
     return ChildVariant(hit, found);
   }
 
-  // IEnumVARIANT: this part's children, each an object of its own.
-  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
-    if (out == nullptr) return E_POINTER;
-    if (fetched != nullptr) *fetched = 0;
-    std::optional<AccessibleNode> node;
-    HRESULT status = Describe(id_, node);
-    if (status != S_OK) return status;
-    ULONG done = 0;
-    for (; done < count && position_ < node->children.size(); ++done, ++position_) {
-      VariantInit(&out[done]);
-      status = ChildVariant(node->children[position_], &out[done]);
-      if (status != S_OK) {
-        for (ULONG i = 0; i < done; ++i) VariantClear(&out[i]);
-        return status;
-      }
-    }
-    if (fetched != nullptr) *fetched = done;
-    return done == count ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    std::optional<AccessibleNode> node;
-    HRESULT status = Describe(id_, node);
-    if (status != S_OK) return status;
-    position_ = std::min(node->children.size(), position_ + count);
-    return position_ < node->children.size() || count == 0 ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Reset() override {
-    position_ = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
-    if (copy == nullptr) return E_POINTER;
-    auto* part = new (std::nothrow) PartAccessible(link_, id_);
-    *copy = part;
-    if (part == nullptr) return E_OUTOFMEMORY;
-    part->position_ = position_;
-    return S_OK;
-  }
-
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -428,7 +382,6 @@ class PartAccessible final : public IAccessible, public IEnumVARIANT {
 
   std::shared_ptr<WindowLink> link_;
   long id_;
-  size_t position_ = 0;  // the enumerator's next child
   ULONG references_ = 1;
 };
 
