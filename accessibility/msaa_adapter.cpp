@@ -75,7 +75,9 @@ bool Contains(const ScreenRect& rect, long x, long y) {
 // One part of an attached window. It holds no copy of the part: every call asks the window's
 // source afresh, so what it answers is what the window shows at that moment. Like the objects of
 // Windows' own controls, it also answers for any other part of its window named as the child.
-class PartAccessible final : public IAccessible {
+// Its children are enumerated through IEnumVARIANT, as AccessibleChildren asks for them: their
+// numbers are not 1 to n.
+class PartAccessible final : public IAccessible, public IEnumVARIANT {
  public:
   PartAccessible(std::shared_ptr<WindowLink> link, long id) : link_(std::move(link)), id_(id) {}
 
@@ -84,6 +86,11 @@ class PartAccessible final : public IAccessible {
     if (object == nullptr) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
       *object = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (iid == IID_IEnumVARIANT) {
+      *object = static_cast<IEnumVARIANT*>(this);
       AddRef();
       return S_OK;
     }
@@ -321,10 +328,47 @@ class PartAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
+  // IEnumVARIANT: this part's children, each as an object of its own.
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
+    if (out == nullptr) return E_POINTER;
+    if (fetched != nullptr) *fetched = 0;
+    std::optional<AccessibleNode> node;
+    HRESULT status = Describe(id_, node);
+    if (status != S_OK) return status;
+    ULONG given = 0;
+    while (given < count && next_ < node->children.size()) {
+      VariantInit(&out[given]);
+      if (ChildVariant(node->children[next_++], &out[given]) == S_OK) ++given;
+    }
+    if (fetched != nullptr) *fetched = given;
+    return given == count ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    long children = 0;
+    HRESULT status = get_accChildCount(&children);
+    if (status != S_OK) return status;
+    next_ += count;
+    if (next_ <= static_cast<size_t>(children)) return S_OK;
+    next_ = static_cast<size_t>(children);
+    return S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
+    if (copy == nullptr) return E_POINTER;
+    auto* part = new (std::nothrow) PartAccessible(link_, id_);
+    if (part == nullptr) return E_OUTOFMEMORY;
+    part->next_ = next_;
+    *copy = part;
+    return S_OK;
+  }
+
   static HRESULT MakePart(const std::shared_ptr<WindowLink>& link, long id, IDispatch** object) {
     auto* part = new (std::nothrow) PartAccessible(link, id);
     if (part == nullptr) return E_OUTOFMEMORY;
-    *object = part;
+    *object = static_cast<IAccessible*>(part);
     return S_OK;
   }
 
@@ -382,6 +426,7 @@ class PartAccessible final : public IAccessible {
 
   std::shared_ptr<WindowLink> link_;
   long id_;
+  size_t next_ = 0;  // the next child IEnumVARIANT hands out
   ULONG references_ = 1;
 };
 

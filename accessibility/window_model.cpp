@@ -222,8 +222,11 @@ void SetAccessibleName(Fl_Widget* widget, const char* name) {
 std::optional<AccessibleNode> DescribeWindowPart(Fl_Window* window, long id) {
   if (window == nullptr || id < 0) return std::nullopt;
   if (IsMenuItemPart(id)) return DescribeMenuItem(window, MenuSlotOfPart(id), MenuIndexOfPart(id));
-  if (const OpenMenuWindow* open = OpenMenuIn(window)) {
-    if (id != 0 || open->isTitle) return std::nullopt;
+  // The bar's item drawn over the bar while its menu is open is a window of its own with nothing
+  // to read; it is left a client without parts.
+  const OpenMenuWindow* open = OpenMenuIn(window);
+  if (open != nullptr && !open->isTitle) {
+    if (id != 0) return std::nullopt;
     return DescribePopup(*open);
   }
   if (id == 0) {
