@@ -11,7 +11,8 @@
 //
 // <window> is a window title, or "pid:<n>" for the first shown window of a process. Each object is
 // one line: its role, its name in quotes, then its value, keyboard shortcut, states, location and
-// number of children where it has them. Texts are UTF-8, with quote, backslash and control
+// number of children where it has them; an event's line starts with the event's name and ends with
+// the child id it was raised with. Texts are UTF-8, with quote, backslash and control
 // characters escaped, so that a line is always one object.
 #include <windows.h>
 
@@ -327,6 +328,8 @@ void WriteEvent(const Event& e) {
                                                &sourceChild.value);
   if (SUCCEEDED(hr) && source) {
     line += " " + Describe(source.get(), sourceChild.value, nullptr);
+    // The number the program raised the event with; 0, the object itself, is left unsaid.
+    if (e.child != CHILDID_SELF) line += " child-id " + HexResult(e.child);
   } else {
     line += " (object " + std::to_string(e.object) + " child " + std::to_string(e.child) +
             " of window " + WindowTitle(e.window) + " not read: " + HexResult(hr) + ")";

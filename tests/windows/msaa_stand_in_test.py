@@ -86,7 +86,7 @@ class StandInUnderWine(unittest.TestCase):
                 focused = [n for e, n in events if e == "EVENT_OBJECT_FOCUS"][-1]
                 self.assertTrue({"selected", "focused"} <= focused.states, focused)
             elif name == "menu":
-                popup = next(objects[0] for title, objects in self.watch.tree() if title == "")
+                popup = next(o[0] for _, o in self.watch.tree() if o and o[0].role == "popup menu")
                 self.assertEqual([(i.role, i.name, i.shortcut, "unavailable" in i.states)
                                   for i in popup.children],
                                  [("menu item", "Reload Jobs", "F5", False),

@@ -151,11 +151,14 @@ class Watch:
 
     def wait_events(self, mark, expected):
         """The events after the mark once `expected`, (event, role, name) triples, are among them in
-        that order; others may come between."""
+        that order; others may come between. A role and name of None stand for any source."""
+        def matches(want, event):
+            return want[0] == event[0] and (want[1] is None or want[1:] == event[1:])
+
         def heard(lines):
             events = self.events_since(mark, lines)
             seen = iter((e, n.role, n.name) for e, n in events)
-            return events if all(want in seen for want in expected) else None
+            return events if all(any(matches(w, e) for e in seen) for w in expected) else None
         try:
             return self.wait_for(heard, f"after {mark}: {expected}")
         except NotHeard:
