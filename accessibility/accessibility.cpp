@@ -1,13 +1,13 @@
 #include "accessibility/accessibility.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_Browser.H>
+#include <FL/Fl_Window.H>
+
 #include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
-
-#include <FL/Fl.H>
-#include <FL/Fl_Browser.H>
-#include <FL/Fl_Window.H>
 
 #include "accessibility/announcements.h"
 #include "accessibility/menu_tracking.h"
@@ -27,6 +27,10 @@ WatchedList watched;
 // The windows seen shown, each with the native handle it had: a window shown again has a new one.
 std::vector<std::pair<Fl_Window*, uintptr_t>> seenWindows;
 
+// A window shown with no part focused yet (the toolkit hands the focus on once the system has
+// activated it): its focus is announced as soon as it has one.
+std::pair<Fl_Window*, uintptr_t> awaitingFocus;
+
 Fl_Browser* List() {
   return watched.list && watched.list->exists() ? static_cast<Fl_Browser*>(watched.list->widget())
                                                 : nullptr;
@@ -41,6 +45,7 @@ void AnnounceFocus(Fl_Window* window, long part) {
 void AnnounceListFocusAfterMenu() {
   Fl_Browser* list = List();
   if (list == nullptr || list->window() == nullptr) return;
+  if (Fl::first_window() != list->window()) return;
   if (Fl::modal() != nullptr && Fl::modal() != list->window()) return;
   AnnounceFocus(list->window(), ListPart(list));
 }
@@ -69,10 +74,20 @@ void CheckShownWindows() {
       continue;
     }
     AttachWindow(each.first);
-    const long focused = OpenMenuIn(each.first) == nullptr ? FocusedWindowPart(each.first) : -1;
-    if (focused >= 0 && !MenuIsOpen()) AnnounceFocus(each.first, focused);
+    // Menus and tooltips are windows that never take the focus.
+    if (!each.first->override() && !MenuIsOpen()) awaitingFocus = each;
   }
   seenWindows = std::move(shown);
+  // While a menu is open the focus is on its items.
+  if (awaitingFocus.first == nullptr || MenuIsOpen()) return;
+  if (std::find(seenWindows.begin(), seenWindows.end(), awaitingFocus) == seenWindows.end()) {
+    awaitingFocus = {};
+    return;
+  }
+  const long focused = FocusedWindowPart(awaitingFocus.first);
+  if (focused < 0) return;
+  AnnounceFocus(awaitingFocus.first, focused);
+  awaitingFocus = {};
 }
 
 void Check() {

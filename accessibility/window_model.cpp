@@ -253,7 +253,8 @@ long FocusedWindowPart(Fl_Window* window) {
   if (window == nullptr) return -1;
   if (const std::optional<MenuItemRef> item = HighlightedMenuItem()) {
     Fl_Menu_* menu = TrackedMenu(item->slot);
-    if (OpenMenuIn(window) != nullptr || (menu != nullptr && menu->window() == window)) {
+    const OpenMenuWindow* open = OpenMenuIn(window);
+    if ((open != nullptr && !open->isTitle) || (menu != nullptr && menu->window() == window)) {
       return MenuItemPart(item->slot, item->index);
     }
   }

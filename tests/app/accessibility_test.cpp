@@ -119,6 +119,7 @@ class AccessibilityTest : public AppTest {
     window.mainWindow->show();
     Settle();
     Fl::focus(jobBrowser);
+    Settle();  // the window's first focus is announced here, before the test begins
     main = NativeWindowHandle(window.mainWindow);
     KeepAnnouncements(true);
     ForgetKeptAnnouncements();
