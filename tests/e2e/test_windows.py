@@ -134,6 +134,7 @@ class UnderWine(DesktopCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
+        cls.desktop.one_key_at_a_time = True
         try:
             cls.start_wine()
         except BaseException:
@@ -218,17 +219,6 @@ class UnderWine(DesktopCase):
         app.command("exit", "keys")
         self.assertEqual(app.exit_status(timeout=60), 0)
 
-    def press(self, *keys):
-        """Keys one at a time, a chord's modifier held in a call of its own: the toolkit under Wine
-        looks ahead for the character a key makes, and loses the F of an Alt+F sent in one go."""
-        for key in keys:
-            *held, last = key.split("+")
-            for modifier in held:
-                self.desktop.tool("xdotool", "keydown", modifier)
-            self.desktop.tool("xdotool", "key", last)
-            for modifier in reversed(held):
-                self.desktop.tool("xdotool", "keyup", modifier)
-
     def selection_bar_rows(self, app):
         """The screen rows, first and after the last, where the list draws its selection bar: blue,
         the shade Wine gives the toolkit."""
@@ -271,7 +261,7 @@ class UnderWine(DesktopCase):
         first, second = (("list item", item.name) for item in jobs.children[:2])
         for mark, keys, expected in screen_reader_steps(first, second):
             reader.mark(mark)
-            self.press(*keys)
+            self.desktop.keys(*keys)
             events = reader.wait_events(mark, expected)
             if expected[-1][1] == "list item":
                 line = [n for e, n in events if e == "EVENT_OBJECT_FOCUS"][-1]
