@@ -141,9 +141,10 @@ AccessibleNode DescribePopup(const OpenMenuWindow& open) {
   Fl_Menu_* menu = TrackedMenu(open.slot);
   AccessibleNode node;
   node.role = AccessibleRole::PopupMenu;
+  node.location = WindowRect(open.window);
+  if (menu == nullptr) return node;  // the menu went while its window was still shown
   node.name = open.parent < 0 ? TrackedPopupName(open.slot)
                               : ReadableMenuLabel(menu->menu()[open.parent].label());
-  node.location = WindowRect(open.window);
   for (int index : MenuLevel(menu, open.parent))
     node.children.push_back(MenuItemPart(open.slot, index));
   return node;
