@@ -333,6 +333,10 @@ class Desktop:
             *held, last = key.split("+")
             for modifier in held:
                 self.tool("xdotool", "keydown", modifier)
+            if held:
+                # Wine takes the modifier in a moment after the X server has it: without the pause
+                # about one Alt+F in ten opened nothing.
+                time.sleep(0.1)
             try:
                 self.tool("xdotool", "key", last)
             finally:

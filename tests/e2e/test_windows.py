@@ -82,7 +82,7 @@ if __name__ == "__main__":
 from kestrel_driver import LIST_LEFT, LIST_TOP, SELECTION_PROBE_X, DesktopCase  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "windows"))
-from msaa_watch import Watch  # noqa: E402
+from msaa_watch import NotHeard, Watch  # noqa: E402
 
 MAIN_TITLE = "Kestrelmoor"
 MENUS = ("File", "Actions", "Help")
@@ -262,7 +262,11 @@ class UnderWine(DesktopCase):
         for mark, keys, expected in screen_reader_steps(first, second):
             reader.mark(mark)
             self.desktop.keys(*keys)
-            events = reader.wait_events(mark, expected)
+            try:
+                events = reader.wait_events(mark, expected)
+            except NotHeard:
+                self.desktop.snapshot_for_failure(f"after {mark}")
+                raise
             if expected[-1][1] == "list item":
                 line = [n for e, n in events if e == "EVENT_OBJECT_FOCUS"][-1]
                 self.assertTrue({"selected", "focused"} <= line.states, line)
