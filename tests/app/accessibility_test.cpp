@@ -8,6 +8,7 @@
 
 // The test framework comes before the toolkit's headers, whose X11 macros clash with it.
 #include <FL/Fl.H>
+#include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
 
 #include "accessibility/announcements.h"
@@ -160,6 +161,14 @@ TEST_F(AccessibilityTest, MainWindowHoldsTheMenuBarAndTheNamedListWithOneItemPer
     EXPECT_EQ(item.homeWindow, 0u);
   }
 
+  // A command that cannot be chosen now is read as unavailable.
+  auto* actions = const_cast<Fl_Menu_Item*>(window.menuBar->find_item("&Actions"));
+  ASSERT_NE(actions, nullptr);
+  actions->deactivate();
+  EXPECT_EQ(Part(bar.children[1]).states & state::kUnavailable, state::kUnavailable);
+  EXPECT_EQ(Part(bar.children[0]).states & state::kUnavailable, 0u);
+  actions->activate();
+
   const AccessibleNode list = Part(kList);
   EXPECT_EQ(list.role, AccessibleRole::List);
   EXPECT_EQ(list.name, "Jobs");
@@ -204,6 +213,16 @@ TEST_F(AccessibilityTest, LinesTellSelectionFocusAndWhereTheyAreOnTheScreen) {
     EXPECT_EQ(FocusedWindowPart(window.mainWindow), ItemPart(1, line));
   }
   EXPECT_EQ(Part(ItemPart(1, 1)).states & state::kSelected, 0u);
+
+  // Scrolled down, the lines in view move up the screen and the first ones go out of view.
+  jobBrowser->topline(40);
+  Settle();
+  EXPECT_EQ(Part(ItemPart(1, 1)).states & state::kOffscreen, state::kOffscreen);
+  EXPECT_EQ(Part(ItemPart(1, 45)).states & state::kOffscreen, 0u);
+  const ScreenRect scrolled = Part(ItemPart(1, 45)).location;
+  Click(window.mainWindow, scrolled.x + scrolled.w / 2 - window.mainWindow->x_root(),
+        scrolled.y + scrolled.h / 2 - window.mainWindow->y_root());
+  EXPECT_EQ(jobBrowser->value(), 45);
 }
 
 TEST_F(AccessibilityTest, SelectionMovesAndRefillsAreAnnouncedOnceEach) {
