@@ -249,10 +249,10 @@ class UnderWine(DesktopCase):
         # Each item is its line's rectangle on the screen (the selected one is looked at below),
         # one under the other down the list, or out of view.
         self.assertEqual(jobs.at[:2], app.main.point(LIST_LEFT, LIST_TOP))
-        first_at = jobs.children[0].at
+        x, y, w, h = jobs.children[0].at
+        self.assertTrue(jobs.at[0] <= x and x + w <= jobs.at[0] + jobs.at[2], (x, w, jobs.at))
         for n, item in enumerate(jobs.children):
-            self.assertEqual(item.at, (jobs.at[0], first_at[1] + n * first_at[3], jobs.at[2],
-                                       first_at[3]))
+            self.assertEqual(item.at, (x, y + n * h, w, h))
             shown = item.at[1] + item.at[3] <= jobs.at[1] + jobs.at[3]
             self.assertEqual(item.states, ITEM_STATES if shown else ITEM_STATES | {"offscreen"},
                              item)
