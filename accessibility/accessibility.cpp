@@ -1,13 +1,13 @@
 #include "accessibility/accessibility.h"
 
-#include <FL/Fl.H>
-#include <FL/Fl_Browser.H>
-#include <FL/Fl_Window.H>
-
 #include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Browser.H>
+#include <FL/Fl_Window.H>
 
 #include "accessibility/announcements.h"
 #include "accessibility/menu_tracking.h"

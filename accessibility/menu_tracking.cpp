@@ -13,10 +13,10 @@
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
 
 #include "accessibility/announcements.h"
 #include "accessibility/part_ids.h"
+#include "accessibility/window_model.h"
 
 namespace {
 
@@ -64,10 +64,6 @@ bool IsShown(const Fl_Window* window) {
     if (each == window) return true;
   }
   return false;
-}
-
-uintptr_t HandleOf(Fl_Window* window) {
-  return window != nullptr && window->shown() ? reinterpret_cast<uintptr_t>(fl_xid(window)) : 0;
 }
 
 bool IsInlineSubmenu(const Fl_Menu_Item& item) {
@@ -124,12 +120,12 @@ void NoteMenuWindow(Fl_Window* window, MenuItemRef item) {
   if (!session.open) {
     session.open = true;
     session.slot = item.slot;
-    session.owner = HandleOf(menu->window());
+    session.owner = NativeWindowHandle(menu->window());
     AnnounceOn(AccessibleEvent::MenuStart, session.owner, MenuStartPart(menu));
   }
   OpenMenuWindow shown;
   shown.window = window;
-  shown.handle = HandleOf(window);
+  shown.handle = NativeWindowHandle(window);
   shown.slot = item.slot;
   shown.parent = parent;
   shown.isTitle = isTitle;

@@ -3,7 +3,9 @@
 // box type of ours and its items with a label type of ours, and the drawing tells us.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "accessibility/accessible_node.h"
 

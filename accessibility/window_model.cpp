@@ -1,5 +1,11 @@
 #include "accessibility/window_model.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Input_.H>
@@ -9,11 +15,6 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
-
-#include <cctype>
-#include <cstdlib>
-#include <map>
-#include <memory>
 
 #include "accessibility/menu_tracking.h"
 #include "accessibility/part_ids.h"

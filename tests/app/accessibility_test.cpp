@@ -7,16 +7,16 @@
 #include <vector>
 
 // The test framework comes before the toolkit's headers, whose X11 macros clash with it.
-#include <FL/Fl.H>
-#include <FL/Fl_Menu_Item.H>
-#include <FL/Fl_Window.H>
-
 #include "accessibility/announcements.h"
 #include "accessibility/menu_tracking.h"
 #include "accessibility/part_ids.h"
 #include "accessibility/window_model.h"
 #include "app/job_list.h"
 #include "app_test_support.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/Fl_Window.H>
 
 namespace {
 
