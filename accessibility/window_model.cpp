@@ -304,6 +304,11 @@ long ListPart(const Fl_Browser* list) {
   return ListLinePart(list, line);
 }
 
+Fl_Boxtype ListFrame(const Fl_Browser* list) {
+  // A browser without a box of its own is drawn inside a sunken frame, as the toolkit does.
+  return list->box() != FL_NO_BOX ? list->box() : FL_DOWN_BOX;
+}
+
 long ListLinePart(const Fl_Browser* list, int line) {
   const Fl_Window* window = list != nullptr ? list->window() : nullptr;
   if (window == nullptr) return 0;
@@ -315,7 +320,7 @@ long ListLinePart(const Fl_Browser* list, int line) {
 // Every line of the list has the same height: the browser's own font, with no formatting code
 // but the one that ends their reading.
 ScreenRect ListLineArea(const Fl_Browser* list, int line) {
-  const Fl_Boxtype box = list->box();
+  const Fl_Boxtype box = ListFrame(list);
   const int x = list->x() + Fl::box_dx(box);
   int w = list->w() - Fl::box_dw(box);
   if (list->scrollbar.visible()) w -= list->scrollbar.w();

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include <FL/Enumerations.H>
+
 #include "accessibility/accessible_node.h"
 
 class Fl_Browser;
@@ -40,5 +42,7 @@ std::string ReadableListLine(const char* line, char formatChar, char columnChar)
 // A menu label as the user reads it: the '&' that marks the shortcut letter left out.
 std::string ReadableMenuLabel(const char* label);
 
+// The frame the list's lines are drawn inside.
+Fl_Boxtype ListFrame(const Fl_Browser* list);
 // Where line `line` of `list` lies, in its window's pixels; the line need not be in view.
 ScreenRect ListLineArea(const Fl_Browser* list, int line);

@@ -34,8 +34,8 @@ int OpenPopupOnKey(int event, Fl_Window* window) {
   // The menu opens below the selected line when it is in view, as a right click there would
   // open it, and at the list's top edge otherwise.
   const int line = list->value();
-  const int x = list->x() + Fl::box_dx(list->box());
-  int y = list->y() + Fl::box_dy(list->box());
+  const int x = list->x() + Fl::box_dx(ListFrame(list));
+  int y = list->y() + Fl::box_dy(ListFrame(list));
   if (line > 0 && list->displayed(line)) {
     const ScreenRect shown = ListLineArea(list, line);
     y = shown.y + shown.h;

@@ -150,6 +150,15 @@ add_test(NAME wine.icon_through_emulator
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/icon_through_emulator.sh ${CMAKE_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/icon-through-emulator ${KESTRELMOOR_NATIVE_ICON_FILE}
                  ${KESTRELMOOR_WINDOWS_FLTK_HEADERS})
+# The accessibility adapter read by a client in another process, through a stand-in window.
+set(wine_msaa)
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME wine.msaa
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/windows/msaa_stand_in_test.py
+                   ${windows_tests_dir}/msaa_stand_in.exe ${windows_tests_dir}/msaa_client.exe)
+  set(wine_msaa wine.msaa)
+endif()
 add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 
 # Every test that runs Wine in this prefix belongs in this list, which gives it the environment
@@ -157,7 +166,7 @@ add_test(NAME wine.stop COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-stop.sh)
 # one at a time. The control tests change the queue that the snapshot test reads.
 set(wine_tests wine.start wine.fixture_jobs wine.job_snapshot wine.job_control wine.texts
     wine.ui_seam wine.export_file wine.entry_arguments wine.planted_dlls wine.resources
-    wine.icon_through_emulator wine.stop)
+    wine.icon_through_emulator ${wine_msaa} wine.stop)
 set_tests_properties(${wine_tests} PROPERTIES
   ENVIRONMENT "${wine_environment}"
   RESOURCE_LOCK kestrelmoor_wine
@@ -173,8 +182,7 @@ set_tests_properties(wine.job_snapshot wine.job_control PROPERTIES
   FIXTURES_REQUIRED "KestrelmoorWine;KestrelmoorWineJobs")
 set_tests_properties(wine.job_control PROPERTIES DEPENDS wine.job_snapshot)
 set_tests_properties(wine.texts wine.ui_seam wine.export_file wine.entry_arguments wine.planted_dlls
-                     wine.resources
-                     wine.icon_through_emulator PROPERTIES
+                     wine.resources wine.icon_through_emulator ${wine_msaa} PROPERTIES
   FIXTURES_REQUIRED KestrelmoorWine)
 set_tests_properties(wine.planted_dlls PROPERTIES
   ENVIRONMENT "${wine_environment};WINEDLLOVERRIDES=winspool.drv,dwmapi,msimg32=n,b")
