@@ -40,7 +40,8 @@ int OpenPopupOnKey(int event, Fl_Window* window) {
     const ScreenRect shown = ListLineArea(list, line);
     y = shown.y + shown.h;
   }
-  const Fl_Menu_Item* picked = popup->menu()->popup(x, y, popup->label(), popup->mvalue(), popup);
+  // No title: the toolkit would draw the button's empty label as a small box above the menu.
+  const Fl_Menu_Item* picked = popup->menu()->popup(x, y, nullptr, popup->mvalue(), popup);
   popup->picked(picked);
   return 1;
 }
