@@ -10,28 +10,35 @@
 # build on any other DLL.
 
 if(MINGW)
-  # CMake links winspool into every MinGW program by default, and FLTK's printer support calls it.
-  # It is no KnownDLL, so it comes in through a delay-import library instead, made here from the
-  # functions that winspool.def lists. dlltool names its symbols after the library's file, so it
-  # is made where it lies and named without a folder.
+  # Two DLLs that are no KnownDLLs come in through delay-import libraries, made here from the
+  # functions their .def files list: winspool, which CMake links into every MinGW program by
+  # default and FLTK's printer support calls, and oleacc, which serves screen readers. dlltool
+  # names its symbols after the library's file, so each is made where it lies and named without a
+  # folder.
   foreach(language C CXX)
     string(REGEX REPLACE "(^| )-lwinspool( |$)" " " CMAKE_${language}_STANDARD_LIBRARIES
            "${CMAKE_${language}_STANDARD_LIBRARIES}")
   endforeach()
-  set(KESTRELMOOR_WINSPOOL_DELAYED ${CMAKE_BINARY_DIR}/libwinspool_delayed.a)
-  set(winspool_def ${CMAKE_CURRENT_LIST_DIR}/winspool.def)
-  execute_process(
-    COMMAND ${CMAKE_DLLTOOL} --input-def ${winspool_def} --dllname winspool.drv
-            --output-delaylib libwinspool_delayed.a
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    RESULT_VARIABLE dlltool_failed ERROR_VARIABLE dlltool_error)
-  if(dlltool_failed)
-    message(FATAL_ERROR "dlltool (${CMAKE_DLLTOOL}) could not make the delay-import library of "
-                        "winspool.drv: ${dlltool_error}")
-  endif()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${winspool_def})
+  foreach(delayed winspool.drv oleacc.dll)
+    get_filename_component(name ${delayed} NAME_WE)
+    string(TOUPPER ${name} upper_name)
+    set(KESTRELMOOR_${upper_name}_DELAYED ${CMAKE_BINARY_DIR}/lib${name}_delayed.a)
+    set(def ${CMAKE_CURRENT_LIST_DIR}/${name}.def)
+    execute_process(
+      COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --dllname ${delayed}
+              --output-delaylib lib${name}_delayed.a
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+      RESULT_VARIABLE dlltool_failed ERROR_VARIABLE dlltool_error)
+    if(dlltool_failed)
+      message(FATAL_ERROR "dlltool (${CMAKE_DLLTOOL}) could not make the delay-import library of "
+                          "${delayed}: ${dlltool_error}")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+  endforeach()
   set(KESTRELMOOR_IMPORT_DUMPER ${CMAKE_OBJDUMP})
 elseif(MSVC)
+  # The import library; the program that links it names the DLL to /DELAYLOAD below.
+  set(KESTRELMOOR_OLEACC_DELAYED oleacc)
   # dumpbin sits beside the linker.
   get_filename_component(linker_dir "${CMAKE_LINKER}" DIRECTORY)
   find_program(KESTRELMOOR_IMPORT_DUMPER dumpbin HINTS "${linker_dir}")
@@ -51,7 +58,8 @@ function(kestrelmoor_windows_link_rules target)
     # from System32 only. Then control-flow guard and shadow-stack compatibility.
     target_link_libraries(${target} PRIVATE winspool delayimp)
     target_compile_options(${target} PRIVATE /guard:cf)
-    target_link_options(${target} PRIVATE /DELAYLOAD:winspool.drv /DEPENDENTLOADFLAG:0x800
+    target_link_options(${target} PRIVATE /DELAYLOAD:winspool.drv /DELAYLOAD:oleacc.dll
+                        /DEPENDENTLOADFLAG:0x800
                         /guard:cf /CETCOMPAT)
   endif()
   if(KESTRELMOOR_IMPORT_DUMPER)
